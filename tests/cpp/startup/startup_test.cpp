@@ -1,0 +1,137 @@
+// Each test runs in its own process (gtest_discover_tests), with an interpreter whose
+// PyQt5.sip capsule points at a copy of the real runtime table with one entry replaced.
+// PyQt5's own modules are imported first: they read the same capsule.
+#include <Python.h>
+#include <sip.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+const sipAPIDef *realApi = nullptr;
+sipAPIDef doctoredApi;
+std::set<std::string> registeredConvertors;
+
+using RegisterFunc = void (*)(void *);
+RegisterFunc realRegisterFrom = nullptr;
+RegisterFunc realRegisterTo = nullptr;
+
+void registerFrom(void *convertor)
+{
+    registeredConvertors.insert("from");
+    realRegisterFrom(convertor);
+}
+
+void registerTo(void *convertor)
+{
+    registeredConvertors.insert("to");
+    realRegisterTo(convertor);
+}
+
+void *recordingImportSymbol(const char *name)
+{
+    void *symbol = realApi->api_import_symbol(name);
+    if (!std::strcmp(name, "pyqt5_register_from_qvariant_convertor")) {
+        realRegisterFrom = reinterpret_cast<RegisterFunc>(symbol);
+        return reinterpret_cast<void *>(registerFrom);
+    }
+    if (!std::strcmp(name, "pyqt5_register_to_qvariant_convertor")) {
+        realRegisterTo = reinterpret_cast<RegisterFunc>(symbol);
+        return reinterpret_cast<void *>(registerTo);
+    }
+    return symbol;
+}
+
+void *importSymbolWithoutMetacast(const char *name)
+{
+    if (!std::strcmp(name, "qtcore_qt_metacast"))
+        return nullptr;
+    return recordingImportSymbol(name);
+}
+
+int refusingExport(sipExportedModuleDef *, unsigned, unsigned, void *)
+{
+    PyErr_SetString(PyExc_RuntimeError, "export refused by the test");
+    return -1;
+}
+
+class Startup : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Py_InitializeEx(0);
+        ASSERT_EQ(PyRun_SimpleString("import PyQt5.QtCore, PyQt5.QtGui, PyQt5.QtWidgets"), 0);
+        PyObject *sipModule = PyImport_ImportModule("PyQt5.sip");
+        ASSERT_NE(sipModule, nullptr);
+        PyObject *capsule = PyObject_GetAttrString(sipModule, "_C_API");
+        realApi = static_cast<const sipAPIDef *>(PyCapsule_GetPointer(capsule, "PyQt5.sip._C_API"));
+        ASSERT_NE(realApi, nullptr);
+        doctoredApi = *realApi;
+        doctoredApi.api_import_symbol = recordingImportSymbol;
+        Py_DECREF(capsule);
+        sipModule_ = sipModule;
+    }
+
+    void install()
+    {
+        PyObject *capsule = PyCapsule_New(&doctoredApi, "PyQt5.sip._C_API", nullptr);
+        PyObject_SetAttrString(sipModule_, "_C_API", capsule);
+        Py_DECREF(capsule);
+    }
+
+    // The exception type and text of a failed import, or "" when it succeeded.
+    std::string importFailure()
+    {
+        PyObject *module = PyImport_ImportModule("pytorvane");
+        if (module) {
+            Py_DECREF(module);
+            return "";
+        }
+        PyObject *type, *value, *traceback;
+        PyErr_Fetch(&type, &value, &traceback);
+        PyObject *text = PyObject_Str(value);
+        std::string result = std::string(reinterpret_cast<PyTypeObject *>(type)->tp_name) + ": "
+                             + PyUnicode_AsUTF8(text);
+        Py_XDECREF(text);
+        Py_XDECREF(type);
+        Py_XDECREF(value);
+        Py_XDECREF(traceback);
+        return result;
+    }
+
+    bool moduleLoaded() { return PyDict_GetItemString(PyImport_GetModuleDict(), "pytorvane") != nullptr; }
+
+    PyObject *sipModule_ = nullptr;
+};
+
+TEST_F(Startup, RefusedExportKeepsRuntimeErrorAndConvertors)
+{
+    doctoredApi.api_export_module = refusingExport;
+    install();
+    EXPECT_EQ(importFailure(), "RuntimeError: export refused by the test");
+    EXPECT_FALSE(moduleLoaded());
+    EXPECT_EQ(registeredConvertors, (std::set<std::string>{"from", "to"}));
+}
+
+TEST_F(Startup, MissingMetacastFailsTheImport)
+{
+    doctoredApi.api_import_symbol = importSymbolWithoutMetacast;
+    install();
+    EXPECT_EQ(importFailure(), "ImportError: Unable to import qtcore_qt_metacast");
+    EXPECT_FALSE(moduleLoaded());
+}
+
+TEST_F(Startup, UntouchedRuntimeImports)
+{
+    install();
+    EXPECT_EQ(importFailure(), "");
+    EXPECT_TRUE(moduleLoaded());
+    EXPECT_EQ(registeredConvertors, (std::set<std::string>{"from", "to"}));
+}
+
+} // namespace
