@@ -96,5 +96,7 @@ extern sipImportedVirtErrorHandlerDef qtCoreVirtErrorHandlers[];
 // The binding's own classes, in the order of its class table.
 extern sipClassTypeDef headerIndexTypeDef;
 extern sipClassTypeDef nullValueTypeDef;
+extern sipClassTypeDef standardItemTypeDef;
 #define sipType_HeaderIndex (&headerIndexTypeDef.ctd_base)
 #define sipType_NullValue (&nullValueTypeDef.ctd_base)
+#define sipType_StandardItem (&standardItemTypeDef.ctd_base)

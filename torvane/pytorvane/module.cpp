@@ -30,6 +30,7 @@ static sipImportedModuleDef importedModules[] = {
 static sipTypeDef *bindingTypes[] = {
     sipType_HeaderIndex,
     sipType_NullValue,
+    sipType_StandardItem,
 };
 
 sipExportedModuleDef bindingModuleDef = {
