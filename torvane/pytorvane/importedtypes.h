@@ -94,9 +94,11 @@ extern sipImportedVirtErrorHandlerDef qtCoreVirtErrorHandlers[];
 #define pyqt5VirtErrorHandler (qtCoreVirtErrorHandlers[0].iveh_handler)
 
 // The binding's own classes, in the order of its class table.
+extern sipClassTypeDef abstractItemViewTypeDef;
 extern sipClassTypeDef headerIndexTypeDef;
 extern sipClassTypeDef nullValueTypeDef;
 extern sipClassTypeDef standardItemTypeDef;
+#define sipType_AbstractItemView (&abstractItemViewTypeDef.ctd_base)
 #define sipType_HeaderIndex (&headerIndexTypeDef.ctd_base)
 #define sipType_NullValue (&nullValueTypeDef.ctd_base)
 #define sipType_StandardItem (&standardItemTypeDef.ctd_base)

@@ -28,6 +28,7 @@ static sipImportedModuleDef importedModules[] = {
 
 // Sorted by class name: the runtime searches the table.
 static sipTypeDef *bindingTypes[] = {
+    sipType_AbstractItemView,
     sipType_HeaderIndex,
     sipType_NullValue,
     sipType_StandardItem,

@@ -1,0 +1,7 @@
+// The Python methods of AbstractItemView, sorted by name in byte order.
+#pragma once
+
+#include "sipapi.h"
+
+inline constexpr int abstractItemViewMethodCount = 3;
+extern PyMethodDef abstractItemViewMethods[abstractItemViewMethodCount];

@@ -1,0 +1,106 @@
+#include "sipabstractitemview.h"
+
+#include "importedtypes.h"
+#include "module.h"
+
+#include <QtCore/private/qobject_p.h>
+
+namespace {
+
+// Every flag slot is used by exactly one virtual.
+constexpr bool flagsAreAPermutation()
+{
+    const int flags[] = {
+#define TORVANE_FLAG(R, name, params, args, cv, flag, handler, fallback) flag,
+        TORVANE_VIEW_VIRTUALS(TORVANE_FLAG, TORVANE_FLAG)
+#undef TORVANE_FLAG
+    };
+    bool seen[viewVirtualCount] = {};
+    if (sizeof(flags) / sizeof(flags[0]) != viewVirtualCount)
+        return false;
+    for (int flag : flags) {
+        if (flag < 0 || flag >= viewVirtualCount || seen[flag])
+            return false;
+        seen[flag] = true;
+    }
+    return true;
+}
+static_assert(flagsAreAPermutation(), "each routed virtual needs its own flag");
+
+}  // namespace
+
+// The common path of a routed virtual. The flag is tested here first, so a virtual that the
+// Python class lacks costs one byte test and never touches the interpreter lock.
+template <typename Fallback, typename Call>
+static inline auto route(char &flag, sipSimpleWrapper *pySelf, const char *abstractClass,
+                         const char *name, Fallback &&fallback, Call &&call)
+{
+    if (!flag) {
+        sip_gilstate_t gil;
+        if (PyObject *method = sipIsPyMethod(&gil, &flag, pySelf, abstractClass, name))
+            return call(gil, method);
+    }
+    return fallback();
+}
+
+#define TORVANE_MORE_ARGS(...) __VA_OPT__(, ) __VA_ARGS__
+
+#define TORVANE_DEFINE_ROUTED(R, name, params, args, cv, flag, handler, impl)                      \
+    R sipAbstractItemView::name params cv                                                          \
+    {                                                                                              \
+        return route(                                                                              \
+            pyOverrideFlags[flag], pySelf, nullptr, #name, [&]() -> R { return impl::name args; }, \
+            [&](sip_gilstate_t gil, PyObject *method) -> R {                                       \
+                return handler(gil, pyqt5VirtErrorHandler, pySelf, method TORVANE_MORE_ARGS args); \
+            });                                                                                    \
+    }
+
+#define TORVANE_DEFINE_PURE(R, name, params, args, cv, flag, handler, value)                       \
+    R sipAbstractItemView::name params cv                                                          \
+    {                                                                                              \
+        return route(                                                                              \
+            pyOverrideFlags[flag], pySelf, "AbstractItemView", #name, [&]() -> R { return value; }, \
+            [&](sip_gilstate_t gil, PyObject *method) -> R {                                       \
+                return handler(gil, pyqt5VirtErrorHandler, pySelf, method TORVANE_MORE_ARGS args); \
+            });                                                                                    \
+    }
+
+TORVANE_VIEW_VIRTUALS(TORVANE_DEFINE_ROUTED, TORVANE_DEFINE_PURE)
+
+sipAbstractItemView::sipAbstractItemView() = default;
+
+sipAbstractItemView::~sipAbstractItemView()
+{
+    sipInstanceDestroyedEx(&pySelf);
+}
+
+const QMetaObject *sipAbstractItemView::metaObject() const
+{
+    if (!sipGetInterpreter())
+        return QAbstractItemView::metaObject();
+    if (QObject::d_ptr->metaObject)
+        return QObject::d_ptr->dynamicMetaObject();
+    return qtcoreQtMetaobject(pySelf, sipType_AbstractItemView);
+}
+
+void *sipAbstractItemView::qt_metacast(const char *name)
+{
+    void *found = nullptr;
+    // The Qt binding's function takes the interpreter lock, so it needs a live interpreter.
+    if (sipGetInterpreter() && qtcoreQtMetacast(pySelf, sipType_AbstractItemView, name, &found))
+        return found;
+    return QAbstractItemView::qt_metacast(name);
+}
+
+int sipAbstractItemView::qt_metacall(QMetaObject::Call call, int id, void **args)
+{
+    id = QAbstractItemView::qt_metacall(call, id, args);
+    if (id < 0 || !sipGetInterpreter())
+        return id;
+    // The Qt binding's function expects the interpreter lock held: slots invoked by Qt
+    // (queued connections, invokeMethod) arrive without it.
+    const PyGILState_STATE lock = PyGILState_Ensure();
+    id = qtcoreQtMetacall(pySelf, sipType_AbstractItemView, call, id, args);
+    PyGILState_Release(lock);
+    return id;
+}
