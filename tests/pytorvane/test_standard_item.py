@@ -8,7 +8,7 @@ from PyQt5.QtCore import QByteArray, QDataStream, QIODevice, Qt
 from PyQt5.QtGui import QStandardItem, QStandardItemModel
 from PyQt5.QtWidgets import QLineEdit, QTableView
 from PyQt5.QtTest import QTest
-from pytorvane import StandardItem, get_user_value, set_user_value
+from pytorvane import NullValue, StandardItem, get_user_value, set_user_value
 
 EDIT_VALUE = 1111
 DEFAULT_ROLE = Qt.UserRole + 1
@@ -55,6 +55,13 @@ def test_default_role_and_calls_through_the_class():
             call()
     with pytest.raises(TypeError, match="StandardItem.setData"):
         item.setData(1, "two")
+
+
+def test_data_is_the_qt_bindings_conversion_not_the_user_value_one():
+    item = StandardItem()
+    set_user_value(item, None, DEFAULT_ROLE, True)
+    assert isinstance(item.data(), NullValue)
+    assert item.data(Qt.UserRole + 9) is None  # absent: no KeyError
 
 
 def test_copy_keeps_every_role_and_is_independent():
@@ -250,6 +257,17 @@ def test_clone_through_the_item_prototype():
     assert ref() is None
 
 
+def test_clone_returning_none_gives_no_item():
+    class NoClone(StandardItem):
+        def clone(self):
+            return None
+
+    model = QStandardItemModel(1, 1)
+    model.setItemPrototype(NoClone())
+    assert not model.setData(model.index(0, 0), "x")
+    assert model.item(0, 0) is None
+
+
 def test_clone_without_reimplementation_is_a_plain_item():
     clone = filled_item().clone()
     assert type(clone) is QStandardItem
@@ -280,6 +298,35 @@ def test_type_called_natively(qtbot):
     with qtbot.capture_exceptions() as exceptions:
         assert native_type(Untyped()) == 0
     assert len(exceptions) == 1 and exceptions[0][0] is TypeError
+
+
+def test_item_outliving_its_python_object_takes_the_fallbacks(python_subprocess):
+    # The wrapper goes with its owner while the native item lives on: a virtual call
+    # must not reach the freed Python object.
+    result = python_subprocess("""
+        import ctypes, gc
+        from PyQt5 import sip
+        from PyQt5.QtCore import QObject
+        from pytorvane import StandardItem
+
+        def native_type(address):
+            vtable = ctypes.cast(address, ctypes.POINTER(ctypes.POINTER(ctypes.c_void_p)))[0]
+            return ctypes.CFUNCTYPE(ctypes.c_int, ctypes.c_void_p)(vtable[5])(address)
+
+        class Typed(StandardItem):
+            def type(self):
+                return 1005
+
+        owner, item = QObject(), Typed()
+        sip.transferto(item, owner)
+        address = sip.unwrapinstance(item)
+        assert native_type(address) == 1005
+        del item, owner
+        gc.collect()
+        print(native_type(address))
+    """)
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.split() == ["0"]
 
 
 def test_read_and_write_through_a_data_stream():
