@@ -187,7 +187,7 @@ def test_python_object_lives_with_the_item_in_a_model():
     assert ref() is None
 
 
-def test_python_object_outlived_by_nothing_when_the_model_deletes_the_item():
+def test_python_object_reports_an_item_its_model_deleted():
     model = QStandardItemModel()
     item = StandardItem()
     model.appendRow(item)
