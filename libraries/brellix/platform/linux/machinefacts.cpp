@@ -1,0 +1,522 @@
+#include "machinefacts.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace brellix_linux {
+
+namespace {
+
+const std::vector<ClassSchema> &all_classes() {
+  static const std::vector<ClassSchema> classes = {
+      {"Win32_Processor", "DeviceID", {"DeviceID", "Name", "ProcessorId"}},
+      {"Win32_DiskDrive",
+       "DeviceID",
+       {"DeviceID", "Index", "InterfaceType", "Model", "SerialNumber", "Signature"}},
+      {"Win32_BaseBoard", "Tag", {"Tag", "Manufacturer", "Product", "SerialNumber"}},
+      {"Win32_ComputerSystemProduct",
+       "UUID",
+       {"UUID", "IdentifyingNumber", "Name", "Vendor"}},
+      {"Win32_OperatingSystem", "Name", {"Name", "SystemDrive"}},
+      {"Win32_LogicalDisk", "DeviceID", {"DeviceID", "FileSystem"}},
+      {"Win32_DiskPartition", "DeviceID", {"DeviceID", "DiskIndex", "Index"}},
+  };
+  return classes;
+}
+
+bool is(const Instance &instance, const char *class_name) {
+  return equal_ignoring_case(instance.class_name, class_name);
+}
+
+std::string trim(std::string text) {
+  auto blank = [](unsigned char c) { return std::isspace(c) || c == '\0'; };
+  while (!text.empty() && blank(text.back())) text.pop_back();
+  size_t start = 0;
+  while (start < text.size() && blank(text[start])) ++start;
+  return text.substr(start);
+}
+
+// The whole file, or false when it cannot be read (absent, or refused to us).
+bool read_file(const std::string &path, std::string &content) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream out;
+  out << in.rdbuf();
+  if (in.bad()) return false;
+  content = out.str();
+  return true;
+}
+
+Value text_value(const std::string &path) {
+  std::string content;
+  if (!read_file(path, content)) return Value::null();
+  return Value::string(trim(content));
+}
+
+// Orders sda < sdb < sdaa and nvme0n1 < nvme10n1.
+bool natural_less(const std::string &a, const std::string &b) {
+  size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (std::isdigit(static_cast<unsigned char>(a[i])) &&
+        std::isdigit(static_cast<unsigned char>(b[j]))) {
+      size_t ie = i, je = j;
+      while (ie < a.size() && std::isdigit(static_cast<unsigned char>(a[ie]))) ++ie;
+      while (je < b.size() && std::isdigit(static_cast<unsigned char>(b[je]))) ++je;
+      unsigned long long x = std::stoull(a.substr(i, ie - i));
+      unsigned long long y = std::stoull(b.substr(j, je - j));
+      if (x != y) return x < y;
+      i = ie;
+      j = je;
+    } else {
+      if (a[i] != b[j]) return a[i] < b[j];
+      ++i;
+      ++j;
+    }
+  }
+  if ((a.size() - i) != (b.size() - j)) return a.size() - i < b.size() - j;
+  return a < b;
+}
+
+bool starts_with(const std::string &text, const char *prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
+
+bool numbered(const std::string &component, const char *prefix) {
+  if (!starts_with(component, prefix)) return false;
+  std::string rest = component.substr(std::char_traits<char>::length(prefix));
+  return !rest.empty() && std::all_of(rest.begin(), rest.end(), [](unsigned char c) {
+    return std::isdigit(c);
+  });
+}
+
+std::string canonical(const std::string &path) {
+  std::error_code error;
+  fs::path resolved = fs::canonical(path, error);
+  return error ? std::string() : resolved.string();
+}
+
+// Mount points in mountinfo carry octal escapes for blanks and backslashes.
+std::string unescape_mount(const std::string &text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size() + 0 && std::isdigit((unsigned char)text[i + 1]) &&
+        std::isdigit((unsigned char)text[i + 2]) && std::isdigit((unsigned char)text[i + 3])) {
+      out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
+                               (text[i + 3] - '0'));
+      i += 3;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::string processor_id() {
+  int registers[4] = {0, 0, 0, 0};
+  __cpuid(registers, 1);
+  char text[17];
+  std::snprintf(text, sizeof text, "%08X%08X", static_cast<unsigned>(registers[3]),
+                static_cast<unsigned>(registers[0]));
+  return text;
+}
+
+}  // namespace
+
+bool equal_ignoring_case(const std::string &a, const std::string &b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+const Value *Instance::find(const std::string &name) const {
+  for (const auto &property : properties)
+    if (equal_ignoring_case(property.first, name)) return &property.second;
+  return nullptr;
+}
+
+MachineFacts::MachineFacts(std::string root) : root_(std::move(root)) {
+  while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
+}
+
+const ClassSchema *MachineFacts::schema(const std::string &class_name) {
+  for (const auto &cls : all_classes())
+    if (equal_ignoring_case(cls.name, class_name)) return &cls;
+  return nullptr;
+}
+
+std::string MachineFacts::path(const std::string &relative) const {
+  return root_ == "/" ? "/" + relative : root_ + "/" + relative;
+}
+
+std::vector<Instance> MachineFacts::instances(const ClassSchema &cls) const {
+  const std::string name = cls.name;
+  if (name == "Win32_Processor") return processors();
+  if (name == "Win32_DiskDrive") return disk_drives();
+  if (name == "Win32_BaseBoard") return base_boards();
+  if (name == "Win32_ComputerSystemProduct") return products();
+  if (name == "Win32_OperatingSystem") return operating_systems();
+  if (name == "Win32_LogicalDisk") return logical_disks();
+  if (name == "Win32_DiskPartition") return partition_instances(disks());
+  return {};
+}
+
+std::vector<std::string> MachineFacts::udev(const std::string &dev) const {
+  std::vector<std::string> entries;
+  std::string content;
+  if (!read_file(path("run/udev/data/b" + dev), content)) return entries;
+  std::istringstream lines(content);
+  std::string line;
+  while (std::getline(lines, line))
+    if (starts_with(line, "E:")) entries.push_back(line.substr(2));
+  return entries;
+}
+
+namespace {
+std::string udev_value(const std::vector<std::string> &entries, const std::string &key) {
+  for (const auto &entry : entries)
+    if (starts_with(entry, (key + "=").c_str())) return entry.substr(key.size() + 1);
+  return std::string();
+}
+}  // namespace
+
+std::vector<MachineFacts::Mount> MachineFacts::mounts() const {
+  std::vector<Mount> result;
+  std::string content;
+  if (!read_file(path("proc/self/mountinfo"), content)) return result;
+  std::istringstream lines(content);
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string id, parent, dev, mount_root, mount_point, field;
+    if (!(fields >> id >> parent >> dev >> mount_root >> mount_point)) continue;
+    std::string fs_type;
+    while (fields >> field)
+      if (field == "-") {
+        fields >> fs_type;
+        break;
+      }
+    Mount mount{unescape_mount(mount_point), dev, fs_type};
+    // A later mount on the same point hides the earlier one.
+    result.erase(std::remove_if(result.begin(), result.end(),
+                                [&](const Mount &m) { return m.mount_point == mount.mount_point; }),
+                 result.end());
+    result.push_back(mount);
+  }
+  return result;
+}
+
+std::vector<MachineFacts::Disk> MachineFacts::disks() const {
+  std::vector<Disk> result;
+  std::error_code error;
+  fs::directory_iterator entries(path("sys/block"), error);
+  if (error) return result;
+
+  std::set<std::string> mounted;
+  for (const auto &mount : mounts()) mounted.insert(mount.dev);
+
+  for (const auto &entry : entries) {
+    const std::string name = entry.path().filename().string();
+    if (starts_with(name, "loop") || starts_with(name, "zram") || starts_with(name, "dm-") ||
+        starts_with(name, "md") || starts_with(name, "sr") || starts_with(name, "ram"))
+      continue;
+    const std::string block = entry.path().string();
+    if (!fs::exists(block + "/device", error)) continue;
+
+    Disk disk;
+    disk.name = name;
+    disk.sys_dir = canonical(block);
+    if (disk.sys_dir.empty()) continue;
+    read_file(block + "/dev", disk.dev);
+    disk.dev = trim(disk.dev);
+
+    std::vector<std::pair<long, std::string>> parts;
+    for (const auto &child : fs::directory_iterator(disk.sys_dir, error)) {
+      std::string number;
+      if (!read_file(child.path().string() + "/partition", number)) continue;
+      try {
+        parts.emplace_back(std::stol(trim(number)), child.path().filename().string());
+      } catch (...) {
+      }
+    }
+    std::sort(parts.begin(), parts.end());
+    for (const auto &part : parts) {
+      disk.partitions.push_back(part.second);
+      std::string dev;
+      read_file(disk.sys_dir + "/" + part.second + "/dev", dev);
+      disk.partition_devs.push_back(trim(dev));
+    }
+
+    // A filesystem or a device-mapper/md volume straight on the disk counts as one
+    // implicit partition, as Windows shows a volume on an unpartitioned disk.
+    if (disk.partitions.empty()) {
+      bool held = false;
+      for (const auto &holder : fs::directory_iterator(disk.sys_dir + "/holders", error)) {
+        (void)holder;
+        held = true;
+      }
+      disk.whole_disk_filesystem = held || mounted.count(disk.dev) != 0;
+    }
+    result.push_back(std::move(disk));
+  }
+  std::sort(result.begin(), result.end(),
+            [](const Disk &a, const Disk &b) { return natural_less(a.name, b.name); });
+  return result;
+}
+
+Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
+  const std::string block = path("sys/block/" + disk.name);
+  const std::vector<std::string> udev_entries = udev(disk.dev);
+
+  std::string device_path = canonical(block + "/device");
+  std::string interface_type = "SCSI";
+  for (const auto &component : fs::path(device_path)) {
+    const std::string part = component.string();
+    if (numbered(part, "usb")) {
+      interface_type = "USB";
+      break;
+    }
+    if (numbered(part, "ata")) interface_type = "IDE";
+  }
+  if (equal_ignoring_case(udev_value(udev_entries, "ID_BUS"), "usb")) interface_type = "USB";
+
+  Value serial = text_value(block + "/device/serial");
+  if (serial.kind == Value::Null) serial = text_value(block + "/serial");
+  if (serial.kind == Value::Null) {
+    std::string short_serial = udev_value(udev_entries, "ID_SERIAL_SHORT");
+    if (!short_serial.empty()) serial = Value::string(short_serial);
+  }
+  if (serial.kind == Value::Null) {
+    // SCSI inquiry page 0x80: four header bytes, then the serial number.
+    std::string page;
+    if (read_file(block + "/device/vpd_pg80", page) && page.size() >= 4) {
+      size_t length = (static_cast<unsigned char>(page[2]) << 8) | static_cast<unsigned char>(page[3]);
+      serial = Value::string(trim(page.substr(4, length)));
+    }
+  }
+
+  Value signature;
+  if (equal_ignoring_case(udev_value(udev_entries, "ID_PART_TABLE_TYPE"), "dos")) {
+    std::string uuid = udev_value(udev_entries, "ID_PART_TABLE_UUID");
+    try {
+      size_t used = 0;
+      unsigned long parsed = std::stoul(uuid, &used, 16);
+      if (used == uuid.size() && parsed <= 0xFFFFFFFFul)
+        signature = Value::int32(static_cast<int32_t>(static_cast<uint32_t>(parsed)));
+    } catch (...) {
+    }
+  }
+  if (signature.kind == Value::Null) {
+    std::ifstream device(path("dev/" + disk.name), std::ios::binary);
+    unsigned char sector[512];
+    if (device && device.read(reinterpret_cast<char *>(sector), sizeof sector) &&
+        sector[510] == 0x55 && sector[511] == 0xAA && sector[446 + 4] != 0xEE) {
+      uint32_t value = sector[440] | (sector[441] << 8) | (sector[442] << 16) |
+                       (static_cast<uint32_t>(sector[443]) << 24);
+      signature = Value::int32(static_cast<int32_t>(value));
+    }
+  }
+
+  Instance instance;
+  instance.class_name = "Win32_DiskDrive";
+  instance.properties = {
+      {"DeviceID", Value::string("\\\\.\\PHYSICALDRIVE" + std::to_string(index))},
+      {"Index", Value::int32(static_cast<int32_t>(index))},
+      {"InterfaceType", Value::string(interface_type)},
+      {"Model", text_value(block + "/device/model")},
+      {"SerialNumber", serial},
+      {"Signature", signature},
+  };
+  return instance;
+}
+
+std::vector<Instance> MachineFacts::disk_drives() const {
+  std::vector<Instance> result;
+  std::vector<Disk> all = disks();
+  for (size_t i = 0; i < all.size(); ++i) result.push_back(disk_instance(all[i], i));
+  return result;
+}
+
+namespace {
+Instance partition(size_t disk_index, size_t index) {
+  Instance instance;
+  instance.class_name = "Win32_DiskPartition";
+  instance.properties = {
+      {"DeviceID", Value::string("Disk #" + std::to_string(disk_index) + ", Partition " +
+                                 std::to_string(index))},
+      {"DiskIndex", Value::int32(static_cast<int32_t>(disk_index))},
+      {"Index", Value::int32(static_cast<int32_t>(index))},
+  };
+  return instance;
+}
+}  // namespace
+
+std::vector<Instance> MachineFacts::partition_instances(const std::vector<Disk> &all) const {
+  std::vector<Instance> result;
+  for (size_t d = 0; d < all.size(); ++d) {
+    if (all[d].whole_disk_filesystem) result.push_back(partition(d, 0));
+    for (size_t p = 0; p < all[d].partitions.size(); ++p) result.push_back(partition(d, p));
+  }
+  return result;
+}
+
+void MachineFacts::partitions_under(const std::string &sys_dir, const std::vector<Disk> &all,
+                                    std::vector<std::string> &ids, int depth) const {
+  if (sys_dir.empty() || depth > 8) return;
+  const std::string name = fs::path(sys_dir).filename().string();
+  const std::string parent = fs::path(sys_dir).parent_path().string();
+  for (size_t d = 0; d < all.size(); ++d) {
+    if (all[d].sys_dir == sys_dir) {
+      if (all[d].whole_disk_filesystem)
+        ids.push_back("Disk #" + std::to_string(d) + ", Partition 0");
+      return;
+    }
+    if (all[d].sys_dir == parent) {
+      for (size_t p = 0; p < all[d].partitions.size(); ++p)
+        if (all[d].partitions[p] == name)
+          ids.push_back("Disk #" + std::to_string(d) + ", Partition " + std::to_string(p));
+      return;
+    }
+  }
+  // Device-mapper and md volumes: the partitions of the devices under them.
+  std::error_code error;
+  std::vector<std::string> slaves;
+  for (const auto &slave : fs::directory_iterator(sys_dir + "/slaves", error))
+    slaves.push_back(slave.path().filename().string());
+  std::sort(slaves.begin(), slaves.end(), natural_less);
+  for (const auto &slave : slaves)
+    partitions_under(canonical(sys_dir + "/slaves/" + slave), all, ids, depth + 1);
+}
+
+std::vector<Instance> MachineFacts::processors() const {
+  std::set<std::string> packages;
+  std::string model;
+  std::string content;
+  if (read_file(path("proc/cpuinfo"), content)) {
+    std::istringstream lines(content);
+    std::string line;
+    while (std::getline(lines, line)) {
+      size_t colon = line.find(':');
+      if (colon == std::string::npos) continue;
+      std::string key = trim(line.substr(0, colon));
+      std::string value = trim(line.substr(colon + 1));
+      if (key == "physical id") packages.insert(value);
+      if (key == "model name" && model.empty()) model = value;
+    }
+  }
+  const size_t count = packages.empty() ? 1 : packages.size();
+  const std::string id = processor_id();
+  std::vector<Instance> result;
+  for (size_t i = 0; i < count; ++i) {
+    Instance instance;
+    instance.class_name = "Win32_Processor";
+    instance.properties = {
+        {"DeviceID", Value::string("CPU" + std::to_string(i))},
+        {"Name", model.empty() ? Value::null() : Value::string(model)},
+        {"ProcessorId", Value::string(id)},
+    };
+    result.push_back(std::move(instance));
+  }
+  return result;
+}
+
+std::vector<Instance> MachineFacts::base_boards() const {
+  const std::string dmi = path("sys/class/dmi/id/");
+  Instance instance;
+  instance.class_name = "Win32_BaseBoard";
+  instance.properties = {
+      {"Tag", Value::string("Base Board")},
+      {"Manufacturer", text_value(dmi + "board_vendor")},
+      {"Product", text_value(dmi + "board_name")},
+      {"SerialNumber", text_value(dmi + "board_serial")},
+  };
+  return {instance};
+}
+
+std::vector<Instance> MachineFacts::products() const {
+  const std::string dmi = path("sys/class/dmi/id/");
+  Value uuid = text_value(dmi + "product_uuid");
+  for (char &c : uuid.text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  Instance instance;
+  instance.class_name = "Win32_ComputerSystemProduct";
+  instance.properties = {
+      {"UUID", uuid},
+      {"IdentifyingNumber", text_value(dmi + "product_serial")},
+      {"Name", text_value(dmi + "product_name")},
+      {"Vendor", text_value(dmi + "sys_vendor")},
+  };
+  return {instance};
+}
+
+std::vector<Instance> MachineFacts::operating_systems() const {
+  Value system_drive;
+  for (const auto &mount : mounts())
+    if (mount.mount_point == "/") system_drive = Value::string("/");
+  Instance instance;
+  instance.class_name = "Win32_OperatingSystem";
+  instance.properties = {
+      {"Name", Value::string("Linux")},
+      {"SystemDrive", system_drive},
+  };
+  return {instance};
+}
+
+std::vector<Instance> MachineFacts::logical_disks() const {
+  std::vector<Instance> result;
+  for (const auto &mount : mounts()) {
+    Instance instance;
+    instance.class_name = "Win32_LogicalDisk";
+    instance.properties = {
+        {"DeviceID", Value::string(mount.mount_point)},
+        {"FileSystem", Value::string(mount.fs_type)},
+    };
+    result.push_back(std::move(instance));
+  }
+  return result;
+}
+
+std::vector<Instance> MachineFacts::associators(const Instance &source,
+                                                const ClassSchema *result_class) const {
+  auto wanted = [&](const char *name) {
+    return result_class == nullptr || equal_ignoring_case(result_class->name, name);
+  };
+  const Value *id = source.find("DeviceID");
+  std::vector<Instance> result;
+  if (id == nullptr || id->kind != Value::String) return result;
+
+  if (is(source, "Win32_LogicalDisk") && wanted("Win32_DiskPartition")) {
+    std::string dev;
+    for (const auto &mount : mounts())
+      if (mount.mount_point == id->text) dev = mount.dev;
+    if (dev.empty() || starts_with(dev, "0:")) return result;  // not on a block device
+    const std::vector<Disk> all = disks();
+    std::vector<std::string> ids;
+    partitions_under(canonical(path("sys/dev/block/" + dev)), all, ids, 0);
+    for (const auto &partition : partition_instances(all)) {
+      const Value *pid = partition.find("DeviceID");
+      if (std::find(ids.begin(), ids.end(), pid->text) != ids.end()) result.push_back(partition);
+    }
+    return result;
+  }
+
+  if (is(source, "Win32_DiskPartition") && wanted("Win32_DiskDrive")) {
+    const Value *disk_index = source.find("DiskIndex");
+    std::vector<Instance> drives = disk_drives();
+    if (disk_index && disk_index->number >= 0 &&
+        static_cast<size_t>(disk_index->number) < drives.size())
+      result.push_back(drives[static_cast<size_t>(disk_index->number)]);
+    return result;
+  }
+  return result;
+}
+
+}  // namespace brellix_linux

@@ -1,0 +1,99 @@
+// The facts of this machine in the shape of the WMI classes brellix asks for, read
+// from /proc, /sys, udev's data, /dev and CPUID under a root directory ("/" in
+// production; tests point it at a fabricated tree).
+#pragma once
+
+#include "../../platform.h"
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace brellix_linux {
+
+struct Value {
+  enum Kind { Null, String, Int32 };
+  Kind kind = Null;
+  std::string text;
+  int32_t number = 0;
+
+  static Value null() { return Value(); }
+  static Value string(std::string text) {
+    Value v;
+    v.kind = String;
+    v.text = std::move(text);
+    return v;
+  }
+  static Value int32(int32_t number) {
+    Value v;
+    v.kind = Int32;
+    v.number = number;
+    return v;
+  }
+};
+
+struct Instance {
+  std::string class_name;
+  std::vector<std::pair<std::string, Value>> properties;
+
+  // Property names match without regard to case, as in WMI.
+  const Value *find(const std::string &name) const;
+};
+
+struct ClassSchema {
+  const char *name;
+  const char *key;
+  std::vector<const char *> properties;
+};
+
+bool equal_ignoring_case(const std::string &a, const std::string &b);
+
+class MachineFacts {
+ public:
+  explicit MachineFacts(std::string root);
+
+  // The classes known here; null when there is no such class.
+  static const ClassSchema *schema(const std::string &class_name);
+
+  // Every instance of a known class, in a stable order.
+  std::vector<Instance> instances(const ClassSchema &cls) const;
+
+  // The instances of `result` (or of every class, when null) associated with `source`.
+  std::vector<Instance> associators(const Instance &source, const ClassSchema *result) const;
+
+ private:
+  struct Disk {
+    std::string name;      // kernel name: sda, nvme0n1, vda
+    std::string dev;       // "major:minor"
+    std::string sys_dir;   // canonical sysfs directory
+    std::vector<std::string> partitions;  // kernel names, in partition-number order
+    std::vector<std::string> partition_devs;
+    bool whole_disk_filesystem = false;
+  };
+  struct Mount {
+    std::string mount_point;
+    std::string dev;
+    std::string fs_type;
+  };
+
+  std::string path(const std::string &relative) const;
+  std::vector<Disk> disks() const;
+  std::vector<Mount> mounts() const;
+  std::vector<std::string> udev(const std::string &dev) const;
+  Instance disk_instance(const Disk &disk, size_t index) const;
+  std::vector<Instance> partition_instances(const std::vector<Disk> &disks) const;
+  void partitions_under(const std::string &sys_dir, const std::vector<Disk> &disks,
+                        std::vector<std::string> &ids, int depth) const;
+
+  std::vector<Instance> processors() const;
+  std::vector<Instance> disk_drives() const;
+  std::vector<Instance> base_boards() const;
+  std::vector<Instance> products() const;
+  std::vector<Instance> operating_systems() const;
+  std::vector<Instance> logical_disks() const;
+
+  std::string root_;
+};
+
+}  // namespace brellix_linux
