@@ -230,25 +230,25 @@ FUNCTIONS = [
 assert len(FUNCTIONS) == 23  # and nativeEvent, below
 
 
-def make_result(spec, m, keep):
+def make_result(wanted, m, keep):
     """Results that need live objects; 'keep' holds what must outlive the call."""
-    if callable(spec):
-        return spec(m)
-    if spec == "engine":
+    if callable(wanted):
+        return wanted(m)
+    if wanted == "engine":
         image = QImage(2, 2, QImage.Format_RGB32)
         keep.append(image)
         return image.paintEngine()
-    if spec == "item":
+    if wanted == "item":
         return QStandardItem("cloned")
-    if spec == "painter":
+    if wanted == "painter":
         painter = QPainter()
         keep.append(painter)
         return painter
-    if spec == "option":
+    if wanted == "option":
         option = QStyleOptionViewItem()
         option.decorationSize = QSize(9, 8)
         return option
-    return spec
+    return wanted
 
 
 @pytest.mark.parametrize("name,fmt,make,returned,good,bad,is_default", FUNCTIONS,
