@@ -8,6 +8,9 @@
 #include <set>
 #include <sstream>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace brellix_linux {
@@ -19,11 +22,9 @@ const std::vector<ClassSchema> &all_classes() {
       {"Win32_Processor", "DeviceID", {"DeviceID", "Name", "ProcessorId"}},
       {"Win32_DiskDrive",
        "DeviceID",
-       {"DeviceID", "Index", "InterfaceType", "Model", "SerialNumber", "Signature"}},
-      {"Win32_BaseBoard", "Tag", {"Tag", "Manufacturer", "Product", "SerialNumber"}},
-      {"Win32_ComputerSystemProduct",
-       "UUID",
-       {"UUID", "IdentifyingNumber", "Name", "Vendor"}},
+       {"DeviceID", "Index", "InterfaceType", "SerialNumber", "Signature"}},
+      {"Win32_BaseBoard", "Tag", {"Tag", "SerialNumber"}},
+      {"Win32_ComputerSystemProduct", "UUID", {"UUID"}},
       {"Win32_OperatingSystem", "Name", {"Name", "SystemDrive"}},
       {"Win32_LogicalDisk", "DeviceID", {"DeviceID", "FileSystem"}},
       {"Win32_DiskPartition", "DeviceID", {"DeviceID", "DiskIndex", "Index"}},
@@ -45,12 +46,21 @@ std::string trim(std::string text) {
 
 // The whole file, or false when it cannot be read (absent, or refused to us).
 bool read_file(const std::string &path, std::string &content) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream out;
-  out << in.rdbuf();
-  if (in.bad()) return false;
-  content = out.str();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  content.clear();
+  char chunk[4096];
+  for (;;) {
+    ssize_t got = ::read(fd, chunk, sizeof chunk);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      ::close(fd);
+      return false;
+    }
+    if (got == 0) break;
+    content.append(chunk, static_cast<size_t>(got));
+  }
+  ::close(fd);
   return true;
 }
 
@@ -190,7 +200,9 @@ std::string udev_value(const std::vector<std::string> &entries, const std::strin
 }  // namespace
 
 std::vector<MachineFacts::Mount> MachineFacts::mounts() const {
-  std::vector<Mount> result;
+  if (mounts_) return *mounts_;
+  mounts_.emplace();
+  std::vector<Mount> &result = *mounts_;
   std::string content;
   if (!read_file(path("proc/self/mountinfo"), content)) return result;
   std::istringstream lines(content);
@@ -216,7 +228,9 @@ std::vector<MachineFacts::Mount> MachineFacts::mounts() const {
 }
 
 std::vector<MachineFacts::Disk> MachineFacts::disks() const {
-  std::vector<Disk> result;
+  if (disks_) return *disks_;
+  disks_.emplace();
+  std::vector<Disk> &result = *disks_;
   std::error_code error;
   fs::directory_iterator entries(path("sys/block"), error);
   if (error) return result;
@@ -241,6 +255,10 @@ std::vector<MachineFacts::Disk> MachineFacts::disks() const {
 
     std::vector<std::pair<long, std::string>> parts;
     for (const auto &child : fs::directory_iterator(disk.sys_dir, error)) {
+      // Partitions are the subdirectories named after the disk (sda1, nvme0n1p1).
+      if (!starts_with(child.path().filename().string(), name.c_str()) ||
+          !child.is_directory(error))
+        continue;
       std::string number;
       if (!read_file(child.path().string() + "/partition", number)) continue;
       try {
@@ -277,9 +295,10 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
   const std::string block = path("sys/block/" + disk.name);
   const std::vector<std::string> udev_entries = udev(disk.dev);
 
-  std::string device_path = canonical(block + "/device");
+  // The disk's own sysfs directory lies under its whole device chain (controller, USB
+  // port, ATA link).
   std::string interface_type = "SCSI";
-  for (const auto &component : fs::path(device_path)) {
+  for (const auto &component : fs::path(disk.sys_dir)) {
     const std::string part = component.string();
     if (numbered(part, "usb")) {
       interface_type = "USB";
@@ -316,10 +335,11 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
     }
   }
   if (signature.kind == Value::Null) {
-    std::ifstream device(path("dev/" + disk.name), std::ios::binary);
     unsigned char sector[512];
-    if (device && device.read(reinterpret_cast<char *>(sector), sizeof sector) &&
-        sector[510] == 0x55 && sector[511] == 0xAA && sector[446 + 4] != 0xEE) {
+    int fd = ::open(path("dev/" + disk.name).c_str(), O_RDONLY | O_CLOEXEC);
+    bool whole = fd >= 0 && ::pread(fd, sector, sizeof sector, 0) == sizeof sector;
+    if (fd >= 0) ::close(fd);
+    if (whole && sector[510] == 0x55 && sector[511] == 0xAA && sector[446 + 4] != 0xEE) {
       uint32_t value = sector[440] | (sector[441] << 8) | (sector[442] << 16) |
                        (static_cast<uint32_t>(sector[443]) << 24);
       signature = Value::int32(static_cast<int32_t>(value));
@@ -332,7 +352,6 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
       {"DeviceID", Value::string("\\\\.\\PHYSICALDRIVE" + std::to_string(index))},
       {"Index", Value::int32(static_cast<int32_t>(index))},
       {"InterfaceType", Value::string(interface_type)},
-      {"Model", text_value(block + "/device/model")},
       {"SerialNumber", serial},
       {"Signature", signature},
   };
@@ -340,10 +359,12 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
 }
 
 std::vector<Instance> MachineFacts::disk_drives() const {
-  std::vector<Instance> result;
-  std::vector<Disk> all = disks();
-  for (size_t i = 0; i < all.size(); ++i) result.push_back(disk_instance(all[i], i));
-  return result;
+  if (!disk_drives_) {
+    disk_drives_.emplace();
+    std::vector<Disk> all = disks();
+    for (size_t i = 0; i < all.size(); ++i) disk_drives_->push_back(disk_instance(all[i], i));
+  }
+  return *disk_drives_;
 }
 
 namespace {
@@ -435,8 +456,6 @@ std::vector<Instance> MachineFacts::base_boards() const {
   instance.class_name = "Win32_BaseBoard";
   instance.properties = {
       {"Tag", Value::string("Base Board")},
-      {"Manufacturer", text_value(dmi + "board_vendor")},
-      {"Product", text_value(dmi + "board_name")},
       {"SerialNumber", text_value(dmi + "board_serial")},
   };
   return {instance};
@@ -450,9 +469,6 @@ std::vector<Instance> MachineFacts::products() const {
   instance.class_name = "Win32_ComputerSystemProduct";
   instance.properties = {
       {"UUID", uuid},
-      {"IdentifyingNumber", text_value(dmi + "product_serial")},
-      {"Name", text_value(dmi + "product_name")},
-      {"Vendor", text_value(dmi + "sys_vendor")},
   };
   return {instance};
 }

@@ -6,6 +6,7 @@
 #include "../../platform.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +50,9 @@ struct ClassSchema {
 
 bool equal_ignoring_case(const std::string &a, const std::string &b);
 
+// Each fact is read when first needed and then kept: one MachineFacts serves one WMI
+// connection, which lives for one call of the module, so every call sees the machine
+// as it is then, and all the queries of a call see the same machine.
 class MachineFacts {
  public:
   explicit MachineFacts(std::string root);
@@ -94,6 +98,9 @@ class MachineFacts {
   std::vector<Instance> logical_disks() const;
 
   std::string root_;
+  mutable std::optional<std::vector<Disk>> disks_;
+  mutable std::optional<std::vector<Mount>> mounts_;
+  mutable std::optional<std::vector<Instance>> disk_drives_;
 };
 
 }  // namespace brellix_linux

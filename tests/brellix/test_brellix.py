@@ -1,0 +1,137 @@
+import os
+import subprocess
+import sys
+import threading
+
+import pytest
+
+import brellix
+import machine
+
+DOCS = {
+    "get_hardware_metrics":
+        "Returns a tuple containing (processor id, hd_serial, mac_addr, hd_signature)",
+    "get_harddrive_metrics":
+        "Returns a list containing (serial, signature) pairs for all hardrives that aren't "
+        "using a USB interface",
+    "is_running_on_vm":
+        "Checks whether application is running on virtual machine (true) or on baremetall (false)",
+    "get_monitors_info":
+        "Returns a list containing monitors resolution (logical, physical, scaling factor, size in mm)",
+}
+
+
+def run_fresh(code):
+    """Runs `code` in a new interpreter with brellix importable; returns (stdout, stderr)."""
+    done = subprocess.run([sys.executable, "-c", "import brellix\n" + code],
+                          capture_output=True, text=True, timeout=60, env=dict(os.environ))
+    assert done.returncode == 0, done.stderr
+    return done.stdout, done.stderr
+
+
+def test_module_surface():
+    public = sorted(n for n in dir(brellix) if not n.startswith("_"))
+    assert public == sorted(DOCS)
+    assert brellix.__doc__ is None
+    for name, doc in DOCS.items():
+        function = getattr(brellix, name)
+        assert function.__doc__ == doc
+        with pytest.raises(TypeError):
+            function(1)
+
+
+def expected_system_disk():
+    root = machine.root_disk()
+    if root is None:
+        pytest.skip("/ is not on a disk or partition here")
+    return machine.serial(*root), machine.signature(*root)
+
+
+def test_hardware_metrics_match_the_machine_and_are_cached():
+    serial, signature = expected_system_disk()
+    out, err = run_fresh(
+        "first = brellix.get_hardware_metrics()\n"
+        "print(repr(first))\n"
+        "import sys; sys.stdout.flush()\n"
+        "print(brellix.get_hardware_metrics() is first)\n")
+    lines = out.splitlines()
+    assert eval(lines[0]) == (machine.processor_id(), serial, signature,
+                              machine.dmi("board_serial"), machine.dmi("product_uuid").upper())
+    assert lines[1] == "True"
+    # The lookup ends on a single-object query, so nothing is left to report.
+    assert err == ""
+
+
+def test_harddrive_metrics_list_every_non_usb_disk(capfd):
+    expected = [(machine.serial(name, dev), machine.signature(name, dev))
+                for name, _, dev in machine.disks() if not machine.is_usb(name, dev)]
+    assert brellix.get_harddrive_metrics() == expected
+    # A complete enumeration ends with status 1, reported on stderr.
+    assert capfd.readouterr().err == " - 0x1\n"
+
+
+def test_harddrive_metrics_from_several_threads_at_once(capfd):
+    expected = brellix.get_harddrive_metrics()
+    results = []
+    threads = [threading.Thread(target=lambda: results.append(brellix.get_harddrive_metrics()))
+               for _ in range(8)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    assert results == [expected] * 8
+    assert capfd.readouterr().err == " - 0x1\n" * 9
+
+
+def test_running_on_vm_follows_the_hypervisor_bit(capfd):
+    answer = brellix.is_running_on_vm()
+    if machine.hypervisor_bit():
+        # ROOT\virtualization does not exist here, so the probe fails: a virtual machine.
+        assert answer is True
+        assert capfd.readouterr().err == "\nCould not connect to WMI - 0x8004100E\n"
+    else:
+        assert answer is False
+        assert capfd.readouterr().err == ""
+
+
+def active_monitors(display):
+    """xrandr's list: (name, width px, height px, width mm, height mm) in server order."""
+    out = subprocess.run(["xrandr", "-d", display, "--listactivemonitors"], capture_output=True,
+                         text=True, check=True, timeout=30).stdout
+    monitors = []
+    for line in out.splitlines()[1:]:
+        fields = line.split()
+        geometry = fields[2]  # 1920/508x1080/286+0+0
+        width, rest = geometry.split("x", 1)
+        height = rest.split("+", 1)[0]
+        name = fields[1].lstrip("+*")
+        monitors.append((name, int(width.split("/")[0]), int(height.split("/")[0]),
+                         int(width.split("/")[1]), int(height.split("/")[1])))
+    return monitors
+
+
+def test_monitors_of_one_screen(xvfb):
+    assert brellix.get_monitors_info() == [("screen", 1920, 1080, 508, 286)]
+    assert brellix.get_monitors_info() == active_monitors(xvfb)
+
+
+def test_monitors_in_the_servers_order(xvfb):
+    for spec in ("left 960/254x1080/286+0+0", "right 960/254x1080/286+960+0"):
+        name, geometry = spec.split()
+        subprocess.run(["xrandr", "-d", xvfb, "--setmonitor", name, geometry, "none"],
+                       check=True, timeout=30)
+    monitors = brellix.get_monitors_info()
+    assert monitors == active_monitors(xvfb)
+    assert [m[0] for m in monitors] == ["left", "right", "screen"]
+    assert monitors[0] == ("left", 960, 1080, 254, 286)
+
+
+def test_no_display_means_no_monitor(monkeypatch):
+    monkeypatch.delenv("DISPLAY", raising=False)
+    with pytest.raises(RuntimeError) as raised:
+        brellix.get_monitors_info()
+    assert str(raised.value) == ""
+    monkeypatch.setenv("DISPLAY", ":65000")
+    with pytest.raises(RuntimeError) as raised:
+        brellix.get_monitors_info()
+    assert str(raised.value) == ""
