@@ -3,5 +3,5 @@
 
 #include "sipapi.h"
 
-inline constexpr int abstractItemViewMethodCount = 3;
+inline constexpr int abstractItemViewMethodCount = 91;
 extern PyMethodDef abstractItemViewMethods[abstractItemViewMethodCount];

@@ -3,7 +3,6 @@
 #include "importedtypes.h"
 #include "module.h"
 
-#include <QtCore/private/qobject_p.h>
 
 namespace {
 
@@ -12,8 +11,10 @@ constexpr bool flagsAreAPermutation()
 {
     const int flags[] = {
 #define TORVANE_FLAG(R, name, params, args, cv, flag, handler, fallback) flag,
-        TORVANE_VIEW_VIRTUALS(TORVANE_FLAG, TORVANE_FLAG)
+#define TORVANE_FLAG_NAMED(R, name, Name, params, args, cv, flag, handler, fallback) flag,
+        TORVANE_VIEW_VIRTUALS(TORVANE_FLAG, TORVANE_FLAG_NAMED, TORVANE_FLAG_NAMED, TORVANE_FLAG)
 #undef TORVANE_FLAG
+#undef TORVANE_FLAG_NAMED
     };
     bool seen[viewVirtualCount] = {};
     if (sizeof(flags) / sizeof(flags[0]) != viewVirtualCount)
@@ -43,15 +44,13 @@ static inline auto route(char &flag, sipSimpleWrapper *pySelf, const char *abstr
     return fallback();
 }
 
-#define TORVANE_MORE_ARGS(...) __VA_OPT__(, ) __VA_ARGS__
-
 #define TORVANE_DEFINE_ROUTED(R, name, params, args, cv, flag, handler, impl)                      \
     R sipAbstractItemView::name params cv                                                          \
     {                                                                                              \
         return route(                                                                              \
             pyOverrideFlags[flag], pySelf, nullptr, #name, [&]() -> R { return impl::name args; }, \
             [&](sip_gilstate_t gil, PyObject *method) -> R {                                       \
-                return handler(gil, pyqt5VirtErrorHandler, pySelf, method TORVANE_MORE_ARGS args); \
+                return handler(gil, pyqt5VirtErrorHandler, pySelf, method TORVANE_MORE args); \
             });                                                                                    \
     }
 
@@ -61,11 +60,17 @@ static inline auto route(char &flag, sipSimpleWrapper *pySelf, const char *abstr
         return route(                                                                              \
             pyOverrideFlags[flag], pySelf, "AbstractItemView", #name, [&]() -> R { return value; }, \
             [&](sip_gilstate_t gil, PyObject *method) -> R {                                       \
-                return handler(gil, pyqt5VirtErrorHandler, pySelf, method TORVANE_MORE_ARGS args); \
+                return handler(gil, pyqt5VirtErrorHandler, pySelf, method TORVANE_MORE args); \
             });                                                                                    \
     }
 
-TORVANE_VIEW_VIRTUALS(TORVANE_DEFINE_ROUTED, TORVANE_DEFINE_PURE)
+#define TORVANE_DEFINE_EXPOSED(R, name, Name, params, args, cv, flag, handler, impl) \
+    TORVANE_DEFINE_ROUTED(R, name, params, args, cv, flag, handler, impl)
+#define TORVANE_DEFINE_PROTECTED_PURE(R, name, Name, params, args, cv, flag, handler, value) \
+    TORVANE_DEFINE_PURE(R, name, params, args, cv, flag, handler, value)
+
+TORVANE_VIEW_VIRTUALS(TORVANE_DEFINE_ROUTED, TORVANE_DEFINE_EXPOSED, TORVANE_DEFINE_PROTECTED_PURE,
+                      TORVANE_DEFINE_PURE)
 
 sipAbstractItemView::sipAbstractItemView() = default;
 
