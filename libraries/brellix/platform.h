@@ -11,6 +11,7 @@
 #endif
 #include <windows.h>
 #include <objbase.h>
+#include <oleauto.h>
 #include <wbemidl.h>
 #include <intrin.h>
 #include <stdlib.h>

@@ -116,8 +116,8 @@ def test_monitors_of_one_screen(xvfb):
 
 
 def test_monitors_in_the_servers_order(xvfb):
-    for spec in ("left 960/254x1080/286+0+0", "right 960/254x1080/286+960+0"):
-        name, geometry = spec.split()
+    for monitor in ("left 960/254x1080/286+0+0", "right 960/254x1080/286+960+0"):
+        name, geometry = monitor.split()
         subprocess.run(["xrandr", "-d", xvfb, "--setmonitor", name, geometry, "none"],
                        check=True, timeout=30)
     monitors = brellix.get_monitors_info()

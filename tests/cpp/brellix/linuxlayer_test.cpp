@@ -451,3 +451,43 @@ TEST(ThisMachine, ConnectionAnswersFromProcAndSys) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---- Display functions, with no X server to talk to (Xvfb runs in the Python tests).
+
+BOOL CALLBACK count_monitor(HMONITOR, HDC, LPRECT, LPARAM data) {
+  ++*reinterpret_cast<int *>(data);
+  return TRUE;
+}
+
+TEST(LinuxDisplay, NoDisplayMeansNoMonitor) {
+  const char *saved = std::getenv("DISPLAY");
+  std::string display = saved ? saved : "";
+  unsetenv("DISPLAY");
+  int count = 0;
+  EXPECT_TRUE(EnumDisplayMonitors(nullptr, nullptr, count_monitor, reinterpret_cast<LPARAM>(&count)));
+  EXPECT_EQ(count, 0);
+  setenv("DISPLAY", ":65000", 1);
+  EXPECT_TRUE(EnumDisplayMonitors(nullptr, nullptr, count_monitor, reinterpret_cast<LPARAM>(&count)));
+  EXPECT_EQ(count, 0);
+  EXPECT_EQ(CreateDCA("DISPLAY", "screen", nullptr, nullptr), nullptr);
+  if (saved) setenv("DISPLAY", display.c_str(), 1);
+  else unsetenv("DISPLAY");
+}
+
+TEST(LinuxDisplay, BadHandlesAreRefused) {
+  MONITORINFOEXA info;
+  info.cbSize = sizeof info;
+  errno = 0;
+  EXPECT_FALSE(GetMonitorInfoA(nullptr, reinterpret_cast<LPMONITORINFO>(&info)));
+  EXPECT_EQ(errno, EINVAL);
+  HDC__ *stray = reinterpret_cast<HDC__ *>(&info);
+  EXPECT_EQ(GetDeviceCaps(nullptr, HORZSIZE), 0);
+  EXPECT_EQ(GetDeviceCaps(stray, HORZSIZE), 0);
+  EXPECT_FALSE(DeleteDC(nullptr));
+  EXPECT_FALSE(DeleteDC(stray));
+  EXPECT_EQ(CreateDCA("PRINTER", "screen", nullptr, nullptr), nullptr);
+}
+
+}  // namespace

@@ -126,6 +126,36 @@ TEST_F(ModuleTest, HardwareMetricsFailThenSucceedOnceAndAreCached) {
   Py_DECREF(metrics);
 }
 
+TEST_F(ModuleTest, OverlappingHardwareCallsKeepTheLastTupleAndReleaseTheFirst) {
+  script_system_disk();
+  PyObject *inner = nullptr;
+  bool nested = false;
+  // While the outer call works without the lock, a nested call completes and is cached.
+  script().on_exec_query = [&] {
+    if (nested) return;
+    nested = true;
+    PyGILState_STATE state = PyGILState_Ensure();
+    inner = PyObject_CallMethod(module_, "get_hardware_metrics", nullptr);
+    PyGILState_Release(state);
+  };
+  std::string error;
+  PyObject *outer = call("get_hardware_metrics", &error);
+  if (!nested) {
+    Py_XDECREF(outer);
+    GTEST_SKIP() << "an earlier test of this process filled the cache";
+  }
+  ASSERT_NE(outer, nullptr) << error;
+  ASSERT_NE(inner, nullptr);
+  EXPECT_NE(inner, outer);
+  // The cache let go of the inner tuple: only this test holds it now.
+  EXPECT_EQ(Py_REFCNT(inner), 1);
+  PyObject *again = call("get_hardware_metrics");
+  EXPECT_EQ(again, outer);
+  Py_XDECREF(again);
+  Py_DECREF(outer);
+  Py_DECREF(inner);
+}
+
 TEST_F(ModuleTest, HarddriveMetricsPairSerialsWithSignatures) {
   QueryRun serials = objects({{{"SerialNumber", Property::string(L"A")}},
                               {{"SerialNumber", Property::of_type(VT_NULL)}}});
@@ -141,6 +171,11 @@ TEST_F(ModuleTest, HarddriveMetricsPairSerialsWithSignatures) {
   // The complete enumeration leaves status 1 behind.
   EXPECT_EQ(err, " - 0x1\n");
   EXPECT_EQ(lock_held_, (std::vector<bool>{false, false}));
+  std::vector<std::string> gets;
+  for (const auto &c : calls())
+    if (c.rfind("Get(", 0) == 0) gets.push_back(c.substr(0, c.find(',')));
+  EXPECT_EQ(gets, (std::vector<std::string>{"Get(SerialNumber", "Get(SerialNumber", "Get(Signature",
+                                            "Get(Signature"}));
   Py_DECREF(list);
 }
 

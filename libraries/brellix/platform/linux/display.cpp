@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,15 +29,11 @@ namespace {
 // The monitors of the enumeration running on this thread, for CreateDCA.
 thread_local const std::vector<HMONITOR__> *current_monitors = nullptr;
 
-// Device contexts handed out and not yet deleted, so that a stale or foreign handle is
-// refused instead of being read.
-std::mutex contexts_lock;
-std::set<HDC> live_contexts;
+// Device contexts this thread made and has not deleted, so that a stale or foreign
+// handle is refused instead of being read. A context lives within one monitor step.
+thread_local std::set<HDC> live_contexts;
 
-bool valid_context(HDC hdc) {
-  std::lock_guard<std::mutex> hold(contexts_lock);
-  return hdc != nullptr && live_contexts.count(hdc) != 0;
-}
+bool valid_context(HDC hdc) { return hdc != nullptr && live_contexts.count(hdc) != 0; }
 
 std::vector<HMONITOR__> read_monitors() {
   std::vector<HMONITOR__> monitors;
@@ -132,7 +127,6 @@ HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR, const DEVMODEA *) {
     HDC hdc = new HDC__{static_cast<uint32_t>(monitor.area.right - monitor.area.left),
                         static_cast<uint32_t>(monitor.area.bottom - monitor.area.top),
                         monitor.width_mm, monitor.height_mm};
-    std::lock_guard<std::mutex> hold(contexts_lock);
     live_contexts.insert(hdc);
     return hdc;
   }
@@ -151,10 +145,7 @@ int GetDeviceCaps(HDC hdc, int index) {
 }
 
 BOOL DeleteDC(HDC hdc) {
-  {
-    std::lock_guard<std::mutex> hold(contexts_lock);
-    if (hdc == nullptr || live_contexts.erase(hdc) == 0) return FALSE;
-  }
+  if (hdc == nullptr || live_contexts.erase(hdc) == 0) return FALSE;
   delete hdc;
   return TRUE;
 }
