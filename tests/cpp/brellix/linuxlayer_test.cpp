@@ -363,6 +363,20 @@ TEST(FabricatedMachine, RootOnDeviceMapperAndMd) {
             Strings{"Disk #0, Partition 2"});
 }
 
+TEST(FabricatedMachine, MountPointsAreUnescapedAndTheLastMountOnAPointWins) {
+  MachineTree tree;
+  tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0, 2);
+  tree.mount("8:1", "/mnt/my\\040disk");
+  tree.mount("8:1", "/");
+  tree.mount("8:2", "/");
+  Provider p(tree.root());
+  EXPECT_EQ(p.query("SELECT * FROM Win32_LogicalDisk", "DeviceID"), (Strings{"/mnt/my disk", "/"}));
+  EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_LogicalDisk.DeviceID='/'} "
+                    "WHERE ResultClass=Win32_DiskPartition",
+                    "DeviceID"),
+            Strings{"Disk #0, Partition 1"});
+}
+
 TEST(FabricatedMachine, RootOnNoBlockDevice) {
   MachineTree tree;
   tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0, 1);

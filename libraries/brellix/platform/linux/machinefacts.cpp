@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -116,7 +115,7 @@ std::string canonical(const std::string &path) {
 std::string unescape_mount(const std::string &text) {
   std::string out;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\\' && i + 3 < text.size() + 0 && std::isdigit((unsigned char)text[i + 1]) &&
+    if (text[i] == '\\' && i + 3 < text.size() && std::isdigit((unsigned char)text[i + 1]) &&
         std::isdigit((unsigned char)text[i + 2]) && std::isdigit((unsigned char)text[i + 3])) {
       out += static_cast<char>((text[i + 1] - '0') * 64 + (text[i + 2] - '0') * 8 +
                                (text[i + 3] - '0'));
@@ -267,12 +266,7 @@ std::vector<MachineFacts::Disk> MachineFacts::disks() const {
       }
     }
     std::sort(parts.begin(), parts.end());
-    for (const auto &part : parts) {
-      disk.partitions.push_back(part.second);
-      std::string dev;
-      read_file(disk.sys_dir + "/" + part.second + "/dev", dev);
-      disk.partition_devs.push_back(trim(dev));
-    }
+    for (const auto &part : parts) disk.partitions.push_back(part.second);
 
     // A filesystem or a device-mapper/md volume straight on the disk counts as one
     // implicit partition, as Windows shows a volume on an unpartitioned disk.

@@ -72,7 +72,6 @@ class MachineFacts {
     std::string dev;       // "major:minor"
     std::string sys_dir;   // canonical sysfs directory
     std::vector<std::string> partitions;  // kernel names, in partition-number order
-    std::vector<std::string> partition_devs;
     bool whole_disk_filesystem = false;
   };
   struct Mount {
