@@ -279,3 +279,80 @@ def test_failures_are_reported_and_qt_gets_the_default(qtbot):
     assert any(isinstance(e, TypeError) and "sizeHint" in str(e) for e in errors)
     assert any(isinstance(e, TypeError) and "customEvent" in str(e) for e in errors)
     assert any(isinstance(e, TypeError) and ".event()" in str(e) for e in errors)
+
+
+def test_more_handler_kinds_reach_python(qtbot):
+    seen = {}
+
+    def note(name, *args):
+        seen.setdefault(name, []).append(args)
+
+    class Recording(RowView):
+        def focusInEvent(self, event):
+            note("focusIn", type(event).__name__, event.reason())
+            super().focusInEvent(event)
+
+        def hideEvent(self, event):
+            note("hide", type(event).__name__)
+
+        def moveEvent(self, event):
+            note("move", event.pos())
+
+        def wheelEvent(self, event):
+            note("wheel", type(event).__name__)
+
+        def viewportEvent(self, event):
+            if event.type() == QEvent.User:
+                note("viewport", type(event).__name__)
+                return True
+            return super().viewportEvent(event)
+
+        def scrollContentsBy(self, dx, dy):
+            note("scroll", dx, dy)
+            super().scrollContentsBy(dx, dy)
+
+        def setModel(self, model):
+            note("setModel", type(model).__name__)
+            super().setModel(model)
+
+        def keyboardSearch(self, text):
+            note("search", text)
+
+        def selectionCommand(self, index, event=None):
+            note("selectionCommand", type(index).__name__, event)
+            return QItemSelectionModel.NoUpdate
+
+        def timerEvent(self, event):
+            note("timer", type(event).__name__)
+            super().timerEvent(event)
+
+        def connectNotify(self, signal):
+            note("connect", bytes(signal.methodSignature()))
+
+    model = model_with_rows(3)
+    view = Recording()
+    view.setModel(model)
+    shown(qtbot, view)
+    view.move(view.pos() + QPoint(3, 3))
+    QTest.keyClicks(view, "r")
+    QApplication.sendEvent(view.viewport(), QEvent(QEvent.User))
+    view.verticalScrollBar().setRange(0, 100)
+    view.verticalScrollBar().setValue(10)
+    view.setCurrentIndex(model.index(1, 0))
+    view.clicked.connect(lambda index: None)
+    view.startAutoScroll(QPoint(1, 1))
+    qtbot.waitUntil(lambda: "timer" in seen)
+    view.stopAutoScroll()
+    view.hide()
+
+    assert seen["setModel"] == [("QStandardItemModel",)]
+    assert {name for name, _ in seen["focusIn"]} == {"QFocusEvent"}
+    assert "move" in seen and seen["hide"] == [("QHideEvent",)]
+    assert seen["search"] == [("r",)]
+    assert seen["viewport"] == [("QEvent",)]
+    assert ("scroll", 0, -10) == ("scroll",) + seen["scroll"][-1]
+    assert ("QModelIndex", None) in seen["selectionCommand"]
+    assert ("QTimerEvent",) in seen["timer"]
+    assert (b"clicked(QModelIndex)",) in seen["connect"]
+    # The Python selectionCommand said no update: the current row changed, the selection not.
+    assert view.selectionModel().selectedIndexes() == []

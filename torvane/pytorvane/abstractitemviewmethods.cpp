@@ -19,100 +19,100 @@ namespace {
 //   KEYWORDS(name, format, via, member, keyword list, kinds...): takes keywords as well.
 //   SPECIAL(name, flags): written out by hand below.
 // NonNull marks an event or painter that Qt's implementation dereferences: None is refused.
-#define TORVANE_VIEW_METHODS(VIRTUAL, PURE, PLAIN, KEYWORDS, SPECIAL)                                             \
-    VIRTUAL(actionEvent, "BJ8", protectedActionEvent, Ptr<QActionEvent>)                                         \
-    VIRTUAL(changeEvent, "BJ9", protectedChangeEvent, NonNull<QEvent>)                                           \
-    VIRTUAL(childEvent, "BJ8", protectedChildEvent, Ptr<QChildEvent>)                                            \
-    VIRTUAL(closeEditor, "BJ8E", protectedCloseEditor, Ptr<QWidget>, Enum<QAbstractItemDelegate::EndEditHint>)   \
-    VIRTUAL(closeEvent, "BJ9", protectedCloseEvent, NonNull<QCloseEvent>)                                        \
-    VIRTUAL(commitData, "BJ8", protectedCommitData, Ptr<QWidget>)                                                \
-    VIRTUAL(connectNotify, "BJ9", protectedConnectNotify, Ref<QMetaMethod>)                                      \
-    VIRTUAL(contextMenuEvent, "BJ9", protectedContextMenuEvent, NonNull<QContextMenuEvent>)                      \
-    KEYWORDS(create, "B|J1bb", Plain, protectedCreate, createKeywords, Opt<Conv<WId>>, Bool<true>, Bool<true>)    \
-    VIRTUAL(currentChanged, "BJ9J9", protectedCurrentChanged, Ref<QModelIndex>, Ref<QModelIndex>)                \
-    VIRTUAL(customEvent, "BJ8", protectedCustomEvent, Ptr<QEvent>)                                               \
-    KEYWORDS(dataChanged, "BJ9J9|J1", Virtual, protectedDataChanged, dataChangedKeywords, Ref<QModelIndex>,      \
-             Ref<QModelIndex>, Opt<Conv<QVector<int>>>)                                                          \
-    KEYWORDS(destroy, "B|bb", Plain, protectedDestroy, destroyKeywords, Opt<Bool<true>>, Bool<true>)             \
-    PLAIN(dirtyRegionOffset, "B", protectedDirtyRegionOffset)                                                    \
-    VIRTUAL(disconnectNotify, "BJ9", protectedDisconnectNotify, Ref<QMetaMethod>)                                \
-    VIRTUAL(dragEnterEvent, "BJ9", protectedDragEnterEvent, NonNull<QDragEnterEvent>)                            \
-    VIRTUAL(dragLeaveEvent, "BJ8", protectedDragLeaveEvent, Ptr<QDragLeaveEvent>)                                \
-    VIRTUAL(dragMoveEvent, "BJ9", protectedDragMoveEvent, NonNull<QDragMoveEvent>)                               \
-    PLAIN(drawFrame, "BJ9", protectedDrawFrame, NonNull<QPainter>)                                               \
-    VIRTUAL(dropEvent, "BJ9", protectedDropEvent, NonNull<QDropEvent>)                                           \
-    PLAIN(dropIndicatorPosition, "B", protectedDropIndicatorPosition)                                            \
-    SPECIAL(edit, METH_VARARGS)                                                                                  \
-    VIRTUAL(editorDestroyed, "BJ8", protectedEditorDestroyed, Ptr<QObject>)                                      \
-    VIRTUAL(enterEvent, "BJ8", protectedEnterEvent, Ptr<QEvent>)                                                 \
-    VIRTUAL(event, "BJ9", protectedEvent, NonNull<QEvent>)                                                       \
-    VIRTUAL(eventFilter, "BJ8J9", protectedEventFilter, Ptr<QObject>, NonNull<QEvent>)                           \
-    PLAIN(executeDelayedItemsLayout, "B", protectedExecuteDelayedItemsLayout)                                    \
-    VIRTUAL(focusInEvent, "BJ8", protectedFocusInEvent, Ptr<QFocusEvent>)                                        \
-    PLAIN(focusNextChild, "B", protectedFocusNextChild)                                                          \
-    VIRTUAL(focusNextPrevChild, "Bb", protectedFocusNextPrevChild, Bool<>)                                       \
-    VIRTUAL(focusOutEvent, "BJ8", protectedFocusOutEvent, Ptr<QFocusEvent>)                                      \
-    PLAIN(focusPreviousChild, "B", protectedFocusPreviousChild)                                                  \
-    VIRTUAL(hideEvent, "BJ8", protectedHideEvent, Ptr<QHideEvent>)                                               \
-    PURE(horizontalOffset, "B", protectedHorizontalOffset)                                                       \
-    VIRTUAL(horizontalScrollbarAction, "Bi", protectedHorizontalScrollbarAction, Int)                            \
-    VIRTUAL(horizontalScrollbarValueChanged, "Bi", protectedHorizontalScrollbarValueChanged, Int)                \
-    VIRTUAL(initPainter, "BJ9", protectedInitPainter, NonNull<QPainter>)                                         \
-    PLAIN(initStyleOption, "BJ8", protectedInitStyleOption, Ptr<QStyleOptionFrame>)                              \
-    VIRTUAL(inputMethodEvent, "BJ9", protectedInputMethodEvent, NonNull<QInputMethodEvent>)                      \
-    PURE(isIndexHidden, "BJ9", protectedIsIndexHidden, Ref<QModelIndex>)                                         \
-    PLAIN(isSignalConnected, "BJ9", protectedIsSignalConnected, Ref<QMetaMethod>)                                \
-    VIRTUAL(keyPressEvent, "BJ9", protectedKeyPressEvent, NonNull<QKeyEvent>)                                    \
-    VIRTUAL(keyReleaseEvent, "BJ9", protectedKeyReleaseEvent, NonNull<QKeyEvent>)                                \
-    VIRTUAL(leaveEvent, "BJ8", protectedLeaveEvent, Ptr<QEvent>)                                                 \
-    VIRTUAL(metric, "BE", protectedMetric, Enum<QPaintDevice::PaintDeviceMetric>)                                \
-    VIRTUAL(mouseDoubleClickEvent, "BJ9", protectedMouseDoubleClickEvent, NonNull<QMouseEvent>)                  \
-    VIRTUAL(mouseMoveEvent, "BJ9", protectedMouseMoveEvent, NonNull<QMouseEvent>)                                \
-    VIRTUAL(mousePressEvent, "BJ9", protectedMousePressEvent, NonNull<QMouseEvent>)                              \
-    VIRTUAL(mouseReleaseEvent, "BJ9", protectedMouseReleaseEvent, NonNull<QMouseEvent>)                          \
-    PURE(moveCursor, "BEJ1", protectedMoveCursor, Enum<AbstractItemView::CursorAction>,                          \
-         Conv<Qt::KeyboardModifiers>)                                                                            \
-    VIRTUAL(moveEvent, "BJ8", protectedMoveEvent, Ptr<QMoveEvent>)                                               \
-    SPECIAL(nativeEvent, METH_VARARGS)                                                                           \
-    VIRTUAL(paintEvent, "BJ8", protectedPaintEvent, Ptr<QPaintEvent>)                                            \
-    SPECIAL(receivers, METH_VARARGS)                                                                             \
-    VIRTUAL(resizeEvent, "BJ8", protectedResizeEvent, Ptr<QResizeEvent>)                                         \
-    VIRTUAL(rowsAboutToBeRemoved, "BJ9ii", protectedRowsAboutToBeRemoved, Ref<QModelIndex>, Int, Int)            \
-    VIRTUAL(rowsInserted, "BJ9ii", protectedRowsInserted, Ref<QModelIndex>, Int, Int)                            \
-    PLAIN(scheduleDelayedItemsLayout, "B", protectedScheduleDelayedItemsLayout)                                  \
-    VIRTUAL(scrollContentsBy, "Bii", protectedScrollContentsBy, Int, Int)                                        \
-    PLAIN(scrollDirtyRegion, "Bii", protectedScrollDirtyRegion, Int, Int)                                        \
-    VIRTUAL(selectedIndexes, "B", protectedSelectedIndexes)                                                      \
-    VIRTUAL(selectionChanged, "BJ9J9", protectedSelectionChanged, Ref<QItemSelection>, Ref<QItemSelection>)      \
-    KEYWORDS(selectionCommand, "BJ9|J8", Virtual, protectedSelectionCommand, selectionCommandKeywords,          \
-             Ref<QModelIndex>, Opt<Ptr<QEvent>>)                                                                 \
-    SPECIAL(sender, METH_VARARGS)                                                                                \
-    PLAIN(senderSignalIndex, "B", protectedSenderSignalIndex)                                                    \
-    PLAIN(setDirtyRegion, "BJ9", protectedSetDirtyRegion, Ref<QRegion>)                                          \
-    PLAIN(setDropIndicator, "BJ9", setDropIndicator, Ref<QModelIndex>)                                           \
-    PURE(setSelection, "BJ9J1", protectedSetSelection, Ref<QRect>, Conv<QItemSelectionModel::SelectionFlags>)    \
-    PLAIN(setState, "BE", protectedSetState, Enum<AbstractItemView::State>)                                      \
-    SPECIAL(setViewportMargins, METH_VARARGS)                                                                    \
-    VIRTUAL(sharedPainter, "B", protectedSharedPainter)                                                          \
-    VIRTUAL(showEvent, "BJ8", protectedShowEvent, Ptr<QShowEvent>)                                               \
-    PLAIN(startAutoScroll, "BJ9", startAutoScroll, Ref<QPoint>)                                                  \
-    VIRTUAL(startDrag, "BJ1", protectedStartDrag, Conv<Qt::DropActions>)                                         \
-    PLAIN(state, "B", protectedState)                                                                            \
-    PLAIN(stopAutoScroll, "B", stopAutoScroll)                                                                   \
-    VIRTUAL(tabletEvent, "BJ9", protectedTabletEvent, NonNull<QTabletEvent>)                                     \
-    VIRTUAL(timerEvent, "BJ9", protectedTimerEvent, NonNull<QTimerEvent>)                                        \
-    VIRTUAL(updateEditorData, "B", protectedUpdateEditorData)                                                    \
-    VIRTUAL(updateEditorGeometries, "B", protectedUpdateEditorGeometries)                                        \
-    VIRTUAL(updateGeometries, "B", protectedUpdateGeometries)                                                    \
-    PLAIN(updateMicroFocus, "B", protectedUpdateMicroFocus)                                                      \
-    PURE(verticalOffset, "B", protectedVerticalOffset)                                                           \
-    VIRTUAL(verticalScrollbarAction, "Bi", protectedVerticalScrollbarAction, Int)                                \
-    VIRTUAL(verticalScrollbarValueChanged, "Bi", protectedVerticalScrollbarValueChanged, Int)                    \
-    VIRTUAL(viewOptions, "B", protectedViewOptions)                                                              \
-    VIRTUAL(viewportEvent, "BJ9", protectedViewportEvent, NonNull<QEvent>)                                       \
-    PLAIN(viewportMargins, "B", protectedViewportMargins)                                                        \
-    VIRTUAL(viewportSizeHint, "B", protectedViewportSizeHint)                                                    \
-    PURE(visualRegionForSelection, "BJ9", protectedVisualRegionForSelection, Ref<QItemSelection>)                \
+#define TORVANE_VIEW_METHODS(VIRTUAL, PURE, PLAIN, KEYWORDS, SPECIAL)                                                 \
+    VIRTUAL(actionEvent, "BJ8", protectedActionEvent, Ptr<QActionEvent>)                                              \
+    VIRTUAL(changeEvent, "BJ9", protectedChangeEvent, NonNull<QEvent>)                                                \
+    VIRTUAL(childEvent, "BJ8", protectedChildEvent, Ptr<QChildEvent>)                                                 \
+    VIRTUAL(closeEditor, "BJ8E", protectedCloseEditor, Ptr<QWidget>, Enum<QAbstractItemDelegate::EndEditHint>)        \
+    VIRTUAL(closeEvent, "BJ9", protectedCloseEvent, NonNull<QCloseEvent>)                                             \
+    VIRTUAL(commitData, "BJ8", protectedCommitData, Ptr<QWidget>)                                                     \
+    VIRTUAL(connectNotify, "BJ9", protectedConnectNotify, Ref<QMetaMethod>)                                           \
+    VIRTUAL(contextMenuEvent, "BJ9", protectedContextMenuEvent, NonNull<QContextMenuEvent>)                           \
+    KEYWORDS(create, "B|J1bb", Plain, protectedCreate, createKeywords, Opt<Conv<WId>>, Bool<true>, Bool<true>)        \
+    VIRTUAL(currentChanged, "BJ9J9", protectedCurrentChanged, Ref<QModelIndex>, Ref<QModelIndex>)                     \
+    VIRTUAL(customEvent, "BJ8", protectedCustomEvent, Ptr<QEvent>)                                                    \
+    KEYWORDS(dataChanged, "BJ9J9|J1", Virtual, protectedDataChanged, dataChangedKeywords, Ref<QModelIndex>,           \
+             Ref<QModelIndex>, Opt<Conv<QVector<int>>>)                                                               \
+    KEYWORDS(destroy, "B|bb", Plain, protectedDestroy, destroyKeywords, Opt<Bool<true>>, Bool<true>)                  \
+    PLAIN(dirtyRegionOffset, "B", protectedDirtyRegionOffset)                                                         \
+    VIRTUAL(disconnectNotify, "BJ9", protectedDisconnectNotify, Ref<QMetaMethod>)                                     \
+    VIRTUAL(dragEnterEvent, "BJ9", protectedDragEnterEvent, NonNull<QDragEnterEvent>)                                 \
+    VIRTUAL(dragLeaveEvent, "BJ8", protectedDragLeaveEvent, Ptr<QDragLeaveEvent>)                                     \
+    VIRTUAL(dragMoveEvent, "BJ9", protectedDragMoveEvent, NonNull<QDragMoveEvent>)                                    \
+    PLAIN(drawFrame, "BJ9", protectedDrawFrame, NonNull<QPainter>)                                                    \
+    VIRTUAL(dropEvent, "BJ9", protectedDropEvent, NonNull<QDropEvent>)                                                \
+    PLAIN(dropIndicatorPosition, "B", protectedDropIndicatorPosition)                                                 \
+    SPECIAL(edit, METH_VARARGS)                                                                                       \
+    VIRTUAL(editorDestroyed, "BJ8", protectedEditorDestroyed, Ptr<QObject>)                                           \
+    VIRTUAL(enterEvent, "BJ8", protectedEnterEvent, Ptr<QEvent>)                                                      \
+    VIRTUAL(event, "BJ9", protectedEvent, NonNull<QEvent>)                                                            \
+    VIRTUAL(eventFilter, "BJ8J9", protectedEventFilter, Ptr<QObject>, NonNull<QEvent>)                                \
+    PLAIN(executeDelayedItemsLayout, "B", protectedExecuteDelayedItemsLayout)                                         \
+    VIRTUAL(focusInEvent, "BJ8", protectedFocusInEvent, Ptr<QFocusEvent>)                                             \
+    PLAIN(focusNextChild, "B", protectedFocusNextChild)                                                               \
+    VIRTUAL(focusNextPrevChild, "Bb", protectedFocusNextPrevChild, Bool<>)                                            \
+    VIRTUAL(focusOutEvent, "BJ8", protectedFocusOutEvent, Ptr<QFocusEvent>)                                           \
+    PLAIN(focusPreviousChild, "B", protectedFocusPreviousChild)                                                       \
+    VIRTUAL(hideEvent, "BJ8", protectedHideEvent, Ptr<QHideEvent>)                                                    \
+    PURE(horizontalOffset, "B", protectedHorizontalOffset)                                                            \
+    VIRTUAL(horizontalScrollbarAction, "Bi", protectedHorizontalScrollbarAction, Int)                                 \
+    VIRTUAL(horizontalScrollbarValueChanged, "Bi", protectedHorizontalScrollbarValueChanged, Int)                     \
+    VIRTUAL(initPainter, "BJ9", protectedInitPainter, NonNull<QPainter>)                                              \
+    PLAIN(initStyleOption, "BJ8", protectedInitStyleOption, Ptr<QStyleOptionFrame>)                                   \
+    VIRTUAL(inputMethodEvent, "BJ9", protectedInputMethodEvent, NonNull<QInputMethodEvent>)                           \
+    PURE(isIndexHidden, "BJ9", protectedIsIndexHidden, Ref<QModelIndex>)                                              \
+    PLAIN(isSignalConnected, "BJ9", protectedIsSignalConnected, Ref<QMetaMethod>)                                     \
+    VIRTUAL(keyPressEvent, "BJ9", protectedKeyPressEvent, NonNull<QKeyEvent>)                                         \
+    VIRTUAL(keyReleaseEvent, "BJ9", protectedKeyReleaseEvent, NonNull<QKeyEvent>)                                     \
+    VIRTUAL(leaveEvent, "BJ8", protectedLeaveEvent, Ptr<QEvent>)                                                      \
+    VIRTUAL(metric, "BE", protectedMetric, Enum<QPaintDevice::PaintDeviceMetric>)                                     \
+    VIRTUAL(mouseDoubleClickEvent, "BJ9", protectedMouseDoubleClickEvent, NonNull<QMouseEvent>)                       \
+    VIRTUAL(mouseMoveEvent, "BJ9", protectedMouseMoveEvent, NonNull<QMouseEvent>)                                     \
+    VIRTUAL(mousePressEvent, "BJ9", protectedMousePressEvent, NonNull<QMouseEvent>)                                   \
+    VIRTUAL(mouseReleaseEvent, "BJ9", protectedMouseReleaseEvent, NonNull<QMouseEvent>)                               \
+    PURE(moveCursor, "BEJ1", protectedMoveCursor, Enum<AbstractItemView::CursorAction>,                               \
+         Conv<Qt::KeyboardModifiers>)                                                                                 \
+    VIRTUAL(moveEvent, "BJ8", protectedMoveEvent, Ptr<QMoveEvent>)                                                    \
+    SPECIAL(nativeEvent, METH_VARARGS)                                                                                \
+    VIRTUAL(paintEvent, "BJ8", protectedPaintEvent, Ptr<QPaintEvent>)                                                 \
+    SPECIAL(receivers, METH_VARARGS)                                                                                  \
+    VIRTUAL(resizeEvent, "BJ8", protectedResizeEvent, Ptr<QResizeEvent>)                                              \
+    VIRTUAL(rowsAboutToBeRemoved, "BJ9ii", protectedRowsAboutToBeRemoved, Ref<QModelIndex>, Int, Int)                 \
+    VIRTUAL(rowsInserted, "BJ9ii", protectedRowsInserted, Ref<QModelIndex>, Int, Int)                                 \
+    PLAIN(scheduleDelayedItemsLayout, "B", protectedScheduleDelayedItemsLayout)                                       \
+    VIRTUAL(scrollContentsBy, "Bii", protectedScrollContentsBy, Int, Int)                                             \
+    PLAIN(scrollDirtyRegion, "Bii", protectedScrollDirtyRegion, Int, Int)                                             \
+    VIRTUAL(selectedIndexes, "B", protectedSelectedIndexes)                                                           \
+    VIRTUAL(selectionChanged, "BJ9J9", protectedSelectionChanged, Ref<QItemSelection>, Ref<QItemSelection>)           \
+    KEYWORDS(selectionCommand, "BJ9|J8", Virtual, protectedSelectionCommand, selectionCommandKeywords,                \
+             Ref<QModelIndex>, Opt<Ptr<QEvent>>)                                                                      \
+    SPECIAL(sender, METH_VARARGS)                                                                                     \
+    PLAIN(senderSignalIndex, "B", protectedSenderSignalIndex)                                                         \
+    PLAIN(setDirtyRegion, "BJ9", protectedSetDirtyRegion, Ref<QRegion>)                                               \
+    PLAIN(setDropIndicator, "BJ9", setDropIndicator, Ref<QModelIndex>)                                                \
+    PURE(setSelection, "BJ9J1", protectedSetSelection, Ref<QRect>, Conv<QItemSelectionModel::SelectionFlags>)         \
+    PLAIN(setState, "BE", protectedSetState, Enum<AbstractItemView::State>)                                           \
+    SPECIAL(setViewportMargins, METH_VARARGS)                                                                         \
+    VIRTUAL(sharedPainter, "B", protectedSharedPainter)                                                               \
+    VIRTUAL(showEvent, "BJ8", protectedShowEvent, Ptr<QShowEvent>)                                                    \
+    PLAIN(startAutoScroll, "BJ9", startAutoScroll, Ref<QPoint>)                                                       \
+    VIRTUAL(startDrag, "BJ1", protectedStartDrag, Conv<Qt::DropActions>)                                              \
+    PLAIN(state, "B", protectedState)                                                                                 \
+    PLAIN(stopAutoScroll, "B", stopAutoScroll)                                                                        \
+    VIRTUAL(tabletEvent, "BJ9", protectedTabletEvent, NonNull<QTabletEvent>)                                          \
+    VIRTUAL(timerEvent, "BJ9", protectedTimerEvent, NonNull<QTimerEvent>)                                             \
+    VIRTUAL(updateEditorData, "B", protectedUpdateEditorData)                                                         \
+    VIRTUAL(updateEditorGeometries, "B", protectedUpdateEditorGeometries)                                             \
+    VIRTUAL(updateGeometries, "B", protectedUpdateGeometries)                                                         \
+    PLAIN(updateMicroFocus, "B", protectedUpdateMicroFocus)                                                           \
+    PURE(verticalOffset, "B", protectedVerticalOffset)                                                                \
+    VIRTUAL(verticalScrollbarAction, "Bi", protectedVerticalScrollbarAction, Int)                                     \
+    VIRTUAL(verticalScrollbarValueChanged, "Bi", protectedVerticalScrollbarValueChanged, Int)                         \
+    VIRTUAL(viewOptions, "B", protectedViewOptions)                                                                   \
+    VIRTUAL(viewportEvent, "BJ9", protectedViewportEvent, NonNull<QEvent>)                                            \
+    PLAIN(viewportMargins, "B", protectedViewportMargins)                                                             \
+    VIRTUAL(viewportSizeHint, "B", protectedViewportSizeHint)                                                         \
+    PURE(visualRegionForSelection, "BJ9", protectedVisualRegionForSelection, Ref<QItemSelection>)                     \
     VIRTUAL(wheelEvent, "BJ9", protectedWheelEvent, NonNull<QWheelEvent>)
 
 // Keywords name the arguments after the view; none keeps an argument positional.
@@ -121,27 +121,27 @@ const char *dataChangedKeywords[] = {nullptr, nullptr, "roles"};
 const char *destroyKeywords[] = {"destroyWindow", "destroySubWindows"};
 const char *selectionCommandKeywords[] = {nullptr, "event"};
 
-#define TORVANE_METHOD_BODY(name, fmt, via, member, keywords, kwds, ...)                                      \
-    {                                                                                                            \
-        static_assert(sameFormat(Signature<__VA_ARGS__>::format, fmt), "format of " #name);                   \
-        return Wrapper<__VA_ARGS__>::run<Via::via>(self, args, kwds, keywords, #name,                           \
-                                                   [](auto *view, auto &&...values) -> decltype(auto) {          \
-                                                       return view->member(                                      \
-                                                           std::forward<decltype(values)>(values)...);          \
-                                                   });                                                           \
+#define TORVANE_METHOD_BODY(name, fmt, via, member, keywords, kwds, ...)                                              \
+    {                                                                                                                 \
+        static_assert(sameFormat(Signature<__VA_ARGS__>::format, fmt), "format of " #name);                           \
+        return Wrapper<__VA_ARGS__>::run<Via::via>(self, args, kwds, keywords, #name,                                 \
+                                                   [](auto *view, auto &&...values) -> decltype(auto) {               \
+                                                       return view->member(                                           \
+                                                           std::forward<decltype(values)>(values)...);                \
+                                                   });                                                                \
     }
 
-#define TORVANE_DEFINE_VIRTUAL(name, fmt, member, ...)                                                       \
-    PyObject *method_##name(PyObject *self, PyObject *args)                                                      \
+#define TORVANE_DEFINE_VIRTUAL(name, fmt, member, ...)                                                                \
+    PyObject *method_##name(PyObject *self, PyObject *args)                                                           \
         TORVANE_METHOD_BODY(name, fmt, Virtual, member, nullptr, nullptr, __VA_ARGS__)
-#define TORVANE_DEFINE_PURE(name, fmt, member, ...)                                                          \
-    PyObject *method_##name(PyObject *self, PyObject *args)                                                      \
+#define TORVANE_DEFINE_PURE(name, fmt, member, ...)                                                                   \
+    PyObject *method_##name(PyObject *self, PyObject *args)                                                           \
         TORVANE_METHOD_BODY(name, fmt, Pure, member, nullptr, nullptr, __VA_ARGS__)
-#define TORVANE_DEFINE_PLAIN(name, fmt, member, ...)                                                         \
-    PyObject *method_##name(PyObject *self, PyObject *args)                                                      \
+#define TORVANE_DEFINE_PLAIN(name, fmt, member, ...)                                                                  \
+    PyObject *method_##name(PyObject *self, PyObject *args)                                                           \
         TORVANE_METHOD_BODY(name, fmt, Plain, member, nullptr, nullptr, __VA_ARGS__)
-#define TORVANE_DEFINE_KEYWORDS(name, fmt, via, member, keywords, ...)                                       \
-    PyObject *method_##name(PyObject *self, PyObject *args, PyObject *kwds)                                      \
+#define TORVANE_DEFINE_KEYWORDS(name, fmt, via, member, keywords, ...)                                                \
+    PyObject *method_##name(PyObject *self, PyObject *args, PyObject *kwds)                                           \
         TORVANE_METHOD_BODY(name, fmt, via, member, keywords, kwds, __VA_ARGS__)
 #define TORVANE_DECLARE_SPECIAL(name, flags) PyObject *method_##name(PyObject *self, PyObject *args);
 
@@ -277,7 +277,7 @@ PyObject *method_receivers(PyObject *self, PyObject *args)
 }
 
 #define TORVANE_ENTRY(name, ...) {#name, reinterpret_cast<PyCFunction>(method_##name), METH_VARARGS, nullptr},
-#define TORVANE_KEYWORDS_ENTRY(name, ...) \
+#define TORVANE_KEYWORDS_ENTRY(name, ...)                                                                             \
     {#name, reinterpret_cast<PyCFunction>(method_##name), METH_VARARGS | METH_KEYWORDS, nullptr},
 #define TORVANE_SPECIAL_ENTRY(name, flags) {#name, reinterpret_cast<PyCFunction>(method_##name), flags, nullptr},
 
