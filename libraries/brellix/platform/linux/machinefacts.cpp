@@ -175,7 +175,7 @@ std::vector<Instance> MachineFacts::instances(const ClassSchema &cls) const {
   if (name == "Win32_ComputerSystemProduct") return products();
   if (name == "Win32_OperatingSystem") return operating_systems();
   if (name == "Win32_LogicalDisk") return logical_disks();
-  if (name == "Win32_DiskPartition") return partition_instances(disks());
+  if (name == "Win32_DiskPartition") return partition_instances(disks(true));
   return {};
 }
 
@@ -226,63 +226,61 @@ std::vector<MachineFacts::Mount> MachineFacts::mounts() const {
   return result;
 }
 
-std::vector<MachineFacts::Disk> MachineFacts::disks() const {
-  if (disks_) return *disks_;
-  disks_.emplace();
-  std::vector<Disk> &result = *disks_;
-  std::error_code error;
-  fs::directory_iterator entries(path("sys/block"), error);
-  if (error) return result;
-
-  std::set<std::string> mounted;
-  for (const auto &mount : mounts()) mounted.insert(mount.dev);
-
-  for (const auto &entry : entries) {
-    const std::string name = entry.path().filename().string();
-    if (starts_with(name, "loop") || starts_with(name, "zram") || starts_with(name, "dm-") ||
-        starts_with(name, "md") || starts_with(name, "sr") || starts_with(name, "ram"))
-      continue;
-    const std::string block = entry.path().string();
-    if (!fs::exists(block + "/device", error)) continue;
-
-    Disk disk;
-    disk.name = name;
-    disk.sys_dir = canonical(block);
-    if (disk.sys_dir.empty()) continue;
-    read_file(block + "/dev", disk.dev);
-    disk.dev = trim(disk.dev);
-
-    std::vector<std::pair<long, std::string>> parts;
-    for (const auto &child : fs::directory_iterator(disk.sys_dir, error)) {
-      // Partitions are the subdirectories named after the disk (sda1, nvme0n1p1).
-      if (!starts_with(child.path().filename().string(), name.c_str()) ||
-          !child.is_directory(error))
+std::vector<MachineFacts::Disk> MachineFacts::disks(bool with_partitions) const {
+  if (!disks_) {
+    disks_.emplace();
+    std::error_code error;
+    for (const auto &entry : fs::directory_iterator(path("sys/block"), error)) {
+      const std::string name = entry.path().filename().string();
+      if (starts_with(name, "loop") || starts_with(name, "zram") || starts_with(name, "dm-") ||
+          starts_with(name, "md") || starts_with(name, "sr") || starts_with(name, "ram"))
         continue;
-      std::string number;
-      if (!read_file(child.path().string() + "/partition", number)) continue;
-      try {
-        parts.emplace_back(std::stol(trim(number)), child.path().filename().string());
-      } catch (...) {
-      }
+      const std::string block = entry.path().string();
+      if (!fs::exists(block + "/device", error)) continue;
+      Disk disk;
+      disk.name = name;
+      disk.sys_dir = canonical(block);
+      if (disk.sys_dir.empty()) continue;
+      read_file(block + "/dev", disk.dev);
+      disk.dev = trim(disk.dev);
+      disks_->push_back(std::move(disk));
     }
-    std::sort(parts.begin(), parts.end());
-    for (const auto &part : parts) disk.partitions.push_back(part.second);
-
-    // A filesystem or a device-mapper/md volume straight on the disk counts as one
-    // implicit partition, as Windows shows a volume on an unpartitioned disk.
-    if (disk.partitions.empty()) {
-      bool held = false;
-      for (const auto &holder : fs::directory_iterator(disk.sys_dir + "/holders", error)) {
-        (void)holder;
-        held = true;
-      }
-      disk.whole_disk_filesystem = held || mounted.count(disk.dev) != 0;
-    }
-    result.push_back(std::move(disk));
+    std::sort(disks_->begin(), disks_->end(),
+              [](const Disk &a, const Disk &b) { return natural_less(a.name, b.name); });
   }
-  std::sort(result.begin(), result.end(),
-            [](const Disk &a, const Disk &b) { return natural_less(a.name, b.name); });
-  return result;
+  if (with_partitions && !partitions_read_) {
+    partitions_read_ = true;
+    std::set<std::string> mounted;
+    for (const auto &mount : mounts()) mounted.insert(mount.dev);
+    for (Disk &disk : *disks_) read_partitions(disk, mounted);
+  }
+  return *disks_;
+}
+
+void MachineFacts::read_partitions(Disk &disk, const std::set<std::string> &mounted) const {
+  std::error_code error;
+  std::vector<std::pair<long, std::string>> parts;
+  for (const auto &child : fs::directory_iterator(disk.sys_dir, error)) {
+    // Partitions are the subdirectories named after the disk (sda1, nvme0n1p1).
+    if (!starts_with(child.path().filename().string(), disk.name.c_str()) ||
+        !child.is_directory(error))
+      continue;
+    std::string number;
+    if (!read_file(child.path().string() + "/partition", number)) continue;
+    try {
+      parts.emplace_back(std::stol(trim(number)), child.path().filename().string());
+    } catch (...) {
+    }
+  }
+  std::sort(parts.begin(), parts.end());
+  for (const auto &part : parts) disk.partitions.push_back(part.second);
+
+  // A filesystem or a device-mapper/md volume straight on the disk counts as one
+  // implicit partition, as Windows shows a volume on an unpartitioned disk.
+  if (disk.partitions.empty()) {
+    bool held = fs::directory_iterator(disk.sys_dir + "/holders", error) != fs::directory_iterator();
+    disk.whole_disk_filesystem = held || mounted.count(disk.dev) != 0;
+  }
 }
 
 Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
@@ -508,7 +506,7 @@ std::vector<Instance> MachineFacts::associators(const Instance &source,
     for (const auto &mount : mounts())
       if (mount.mount_point == id->text) dev = mount.dev;
     if (dev.empty() || starts_with(dev, "0:")) return result;  // not on a block device
-    const std::vector<Disk> all = disks();
+    const std::vector<Disk> all = disks(true);
     std::vector<std::string> ids;
     partitions_under(canonical(path("sys/dev/block/" + dev)), all, ids, 0);
     for (const auto &partition : partition_instances(all)) {

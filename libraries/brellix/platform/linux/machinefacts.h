@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -81,8 +82,11 @@ class MachineFacts {
   };
 
   std::string path(const std::string &relative) const;
-  std::vector<Disk> disks() const;
+  // The disks with their names and device numbers; `with_partitions` also reads their
+  // partitions, which only the partition queries need.
+  std::vector<Disk> disks(bool with_partitions = false) const;
   std::vector<Mount> mounts() const;
+  void read_partitions(Disk &disk, const std::set<std::string> &mounted) const;
   std::vector<std::string> udev(const std::string &dev) const;
   Instance disk_instance(const Disk &disk, size_t index) const;
   std::vector<Instance> partition_instances(const std::vector<Disk> &disks) const;
@@ -98,6 +102,7 @@ class MachineFacts {
 
   std::string root_;
   mutable std::optional<std::vector<Disk>> disks_;
+  mutable bool partitions_read_ = false;
   mutable std::optional<std::vector<Mount>> mounts_;
   mutable std::optional<std::vector<Instance>> disk_drives_;
 };
