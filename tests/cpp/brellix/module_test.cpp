@@ -273,6 +273,12 @@ TEST_F(ModuleTest, MonitorsInfoFailures) {
   script().monitors[1].create_fails = true;
   EXPECT_EQ(call("get_monitors_info", &error), nullptr);
   EXPECT_EQ(error, "RuntimeError: CreateDCA failed for device: B");
+
+  // A name that is not UTF-8 cannot become a str: Python's own error, nothing half-built.
+  script().monitors[1].create_fails = false;
+  script().monitors[1].device = "\xff";
+  EXPECT_EQ(call("get_monitors_info", &error), nullptr);
+  EXPECT_EQ(error.rfind("UnicodeDecodeError: ", 0), 0u) << error;
 }
 
 }  // namespace
