@@ -148,7 +148,7 @@ TEST_F(QueryTest, StringValuesOf149BytesFitAnd150DoNot) {
   std::vector<std::string> got = strings({Property::string(std::wstring(149, L'9')),
                                           Property::string(std::wstring(150, L'0')),
                                           Property::string(std::wstring(3000, L'0')),
-                                          Property::string(L"caf\u00e9")});
+                                          Property::string(L"caf\u20ac")});
   EXPECT_EQ(got, (std::vector<std::string>{std::string(149, '9'), "", "", ""}));
 }
 

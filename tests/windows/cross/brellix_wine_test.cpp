@@ -460,6 +460,18 @@ void conversions_through_the_runtime() {
   CHECK_EQ(WmiConnection::to_narrow(fits.c_str(), fits.size()), std::string(149, 'c'));
   CHECK_EQ(WmiConnection::to_narrow(too_long.c_str(), too_long.size()), "");
   CHECK_EQ(WmiConnection::to_narrow(L"", 0), "");
+
+  // The "C" locale maps bytes and wide characters up to 0xFF one to one; what lies
+  // beyond has no byte, and the runtime's EILSEQ (42) is what reaches the text.
+  CHECK_EQ(WmiConnection::to_narrow(L"caf\u00e9", 4), "caf\xe9");
+  CHECK_EQ(WmiConnection::to_narrow(L"caf\u20ac", 4), "");
+  connection.error_text.clear();
+  connection.to_wide("caf\xe9", buffer);
+  CHECK_EQ(std::wstring(buffer) == L"caf\u00e9", true);
+  CHECK_EQ(connection.error_text, "");
+  size_t converted = 0;
+  char bytes[8];
+  CHECK_EQ(wcstombs_s(&converted, bytes, sizeof bytes, L"\u20ac", _TRUNCATE), 42);
 }
 
 // ---- Monitors: the enumeration against the display functions asked directly.

@@ -4,8 +4,25 @@
 #include "../../platform.h"
 
 #include <climits>
+#include <clocale>
 #include <cstring>
 #include <cwchar>
+
+namespace {
+
+// The Microsoft runtime's EILSEQ; this C library's differs (84), and the number reaches
+// the connection's diagnostic text.
+constexpr errno_t kMicrosoftEilseq = 42;
+
+// The Microsoft runtime's "C" locale is a single-byte code page that maps each byte to
+// the wide character of the same value, and back for wide characters up to 0xFF. This
+// C library's "C" locale takes ASCII only.
+bool classic_locale() {
+  const char *name = std::setlocale(LC_CTYPE, nullptr);
+  return name != nullptr && (std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0);
+}
+
+}  // namespace
 
 errno_t mbstowcs_s(size_t *converted, wchar_t *destination, size_t destination_words,
                    const char *source, size_t count) {
@@ -23,14 +40,19 @@ errno_t mbstowcs_s(size_t *converted, wchar_t *destination, size_t destination_w
   size_t written = 0;  // wide characters, terminator not counted
   const bool measuring = destination == nullptr;
   bool truncated = false;
+  const bool classic = classic_locale();
 
   while (left > 0 && (count == _TRUNCATE || written < count)) {
     wchar_t wide;
-    size_t used = std::mbrtowc(&wide, in, left, &state);
+    size_t used = 1;
+    if (classic)
+      wide = static_cast<unsigned char>(*in);
+    else
+      used = std::mbrtowc(&wide, in, left, &state);
     if (used == static_cast<size_t>(-1) || used == static_cast<size_t>(-2)) {
       if (destination) destination[0] = L'\0';
       errno = EILSEQ;
-      return EILSEQ;
+      return kMicrosoftEilseq;
     }
     if (used == 0) break;  // embedded terminator
     if (!measuring && written + 1 >= destination_words) {
@@ -67,14 +89,21 @@ errno_t wcstombs_s(size_t *converted, char *destination, size_t destination_byte
   const bool measuring = destination == nullptr;
   size_t written = 0;  // bytes, terminator not counted
   bool truncated = false;
+  const bool classic = classic_locale();
 
   for (const wchar_t *in = source; *in != L'\0'; ++in) {
     char bytes[MB_LEN_MAX];
-    size_t size = std::wcrtomb(bytes, *in, &state);
+    size_t size = static_cast<size_t>(-1);
+    if (!classic)
+      size = std::wcrtomb(bytes, *in, &state);
+    else if (static_cast<uint32_t>(*in) <= 0xFF) {
+      bytes[0] = static_cast<char>(*in);
+      size = 1;
+    }
     if (size == static_cast<size_t>(-1)) {
       if (destination) destination[0] = '\0';
       errno = EILSEQ;
-      return EILSEQ;
+      return kMicrosoftEilseq;
     }
     // A character is stored whole or not at all.
     if (count != _TRUNCATE && written + size > count) break;
