@@ -237,8 +237,8 @@ TEST_F(SataMachine, SystemDiskLookupFollowsMountPartitionAndDisk) {
   EXPECT_EQ(p.query("ASSOCIATORS OF {win32_logicaldisk.deviceid='/'} WHERE "
                     "ResultClass=Win32_DiskPartition",
                     "DeviceID"),
-            (Strings{"Disk #1, Partition 1"}));
-  EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_DiskPartition.DeviceID='Disk #1, Partition 1'} "
+            (Strings{"Disk #1, Partition #1"}));
+  EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_DiskPartition.DeviceID='Disk #1, Partition #1'} "
                     "WHERE ResultClass=Win32_DiskDrive",
                     "DeviceID"),
             (Strings{"\\\\.\\PHYSICALDRIVE1"}));
@@ -258,9 +258,9 @@ TEST_F(SataMachine, WqlErrors) {
   EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive WHERE Index = 1 extra", "x"),
             Strings{invalid_query});
   EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive WHERE Model = 'open", "x"), Strings{invalid_query});
-  EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_DiskPartition.DeviceID='Disk #9, Partition 0'}", "x"),
+  EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_DiskPartition.DeviceID='Disk #9, Partition #0'}", "x"),
             Strings{"80041002"});
-  EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_DiskPartition.DeviceID='Disk #1, Partition 0'} "
+  EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_DiskPartition.DeviceID='Disk #1, Partition #0'} "
                     "WHERE ResultClass=Win32_Nothing",
                     "x"),
             Strings{invalid_class});
@@ -280,8 +280,8 @@ TEST_F(SataMachine, SelectedPropertiesOnlyAndNumbersCompareByValue) {
   EXPECT_EQ(p.query("SELECT Index FROM Win32_DiskDrive WHERE Index != 0", "index"),
             (Strings{"1", "2"}));
   EXPECT_EQ(p.query("SELECT * FROM Win32_DiskPartition", "DeviceID"),
-            (Strings{"Disk #0, Partition 0", "Disk #0, Partition 1", "Disk #1, Partition 0",
-                     "Disk #1, Partition 1", "Disk #1, Partition 2", "Disk #2, Partition 0"}));
+            (Strings{"Disk #0, Partition #0", "Disk #0, Partition #1", "Disk #1, Partition #0",
+                     "Disk #1, Partition #1", "Disk #1, Partition #2", "Disk #2, Partition #0"}));
   EXPECT_EQ(p.query("SELECT * FROM Win32_LogicalDisk", "DeviceID"),
             (Strings{"/proc", "/", "/boot/efi", "/media/stick"}));
 }
@@ -333,7 +333,7 @@ TEST(FabricatedMachine, RootOnAWholeDisk) {
   EXPECT_EQ(r.signature, 0u);
   // Only the disk that holds a filesystem has the implicit partition.
   EXPECT_EQ(p.query("SELECT * FROM Win32_DiskPartition", "DeviceID"),
-            Strings{"Disk #0, Partition 0"});
+            Strings{"Disk #0, Partition #0"});
 }
 
 TEST(FabricatedMachine, RootOnDeviceMapperAndMd) {
@@ -352,7 +352,7 @@ TEST(FabricatedMachine, RootOnDeviceMapperAndMd) {
   EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_LogicalDisk.DeviceID='/srv'} "
                     "WHERE ResultClass=Win32_DiskPartition",
                     "DeviceID"),
-            (Strings{"Disk #0, Partition 0", "Disk #1, Partition 0"}));
+            (Strings{"Disk #0, Partition #0", "Disk #1, Partition #0"}));
   EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive", "SerialNumber"), (Strings{"null", "ZA1B2C3"}));
   Provider::Lookup r = p.system_disk();
   EXPECT_EQ(r.result, 0) << r.error_text;
@@ -360,7 +360,7 @@ TEST(FabricatedMachine, RootOnDeviceMapperAndMd) {
   EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_LogicalDisk.DeviceID='/'} "
                     "WHERE ResultClass=Win32_DiskPartition",
                     "DeviceID"),
-            Strings{"Disk #0, Partition 2"});
+            Strings{"Disk #0, Partition #2"});
 }
 
 TEST(FabricatedMachine, MountPointsAreUnescapedAndTheLastMountOnAPointWins) {
@@ -374,7 +374,7 @@ TEST(FabricatedMachine, MountPointsAreUnescapedAndTheLastMountOnAPointWins) {
   EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_LogicalDisk.DeviceID='/'} "
                     "WHERE ResultClass=Win32_DiskPartition",
                     "DeviceID"),
-            Strings{"Disk #0, Partition 1"});
+            Strings{"Disk #0, Partition #1"});
 }
 
 TEST(FabricatedMachine, RootOnNoBlockDevice) {

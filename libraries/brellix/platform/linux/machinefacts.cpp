@@ -360,12 +360,16 @@ std::vector<Instance> MachineFacts::disk_drives() const {
 }
 
 namespace {
+// Windows' form of a partition's id: "Disk #0, Partition #0".
+std::string partition_id(size_t disk_index, size_t index) {
+  return "Disk #" + std::to_string(disk_index) + ", Partition #" + std::to_string(index);
+}
+
 Instance partition(size_t disk_index, size_t index) {
   Instance instance;
   instance.class_name = "Win32_DiskPartition";
   instance.properties = {
-      {"DeviceID", Value::string("Disk #" + std::to_string(disk_index) + ", Partition " +
-                                 std::to_string(index))},
+      {"DeviceID", Value::string(partition_id(disk_index, index))},
       {"DiskIndex", Value::int32(static_cast<int32_t>(disk_index))},
       {"Index", Value::int32(static_cast<int32_t>(index))},
   };
@@ -390,13 +394,13 @@ void MachineFacts::partitions_under(const std::string &sys_dir, const std::vecto
   for (size_t d = 0; d < all.size(); ++d) {
     if (all[d].sys_dir == sys_dir) {
       if (all[d].whole_disk_filesystem)
-        ids.push_back("Disk #" + std::to_string(d) + ", Partition 0");
+        ids.push_back(partition_id(d, 0));
       return;
     }
     if (all[d].sys_dir == parent) {
       for (size_t p = 0; p < all[d].partitions.size(); ++p)
         if (all[d].partitions[p] == name)
-          ids.push_back("Disk #" + std::to_string(d) + ", Partition " + std::to_string(p));
+          ids.push_back(partition_id(d, p));
       return;
     }
   }
