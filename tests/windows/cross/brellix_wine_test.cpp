@@ -295,8 +295,8 @@ void product_and_baseboard_match_wmi() {
   RawAnswer product = raw.query(L"SELECT * FROM Win32_ComputerSystemProduct", L"UUID");
   CHECK(!product.objects.empty());
   if (!product.objects.empty()) CHECK_EQ(uuids, std::vector<std::string>{product.objects[0].text});
-  CHECK(!uuids.empty() && uuids[0].size() == 36 && uuids[0][8] == '-' &&
-        uuids[0].find_first_not_of("0123456789ABCDEF-") == std::string::npos);
+  CHECK(!uuids.empty() && uuids[0].size() == 36 && uuids[0][8] == '-' && uuids[0][23] == '-' &&
+        uuids[0].find_first_not_of("0123456789ABCDEFabcdef-") == std::string::npos);
 
   CHECK_EQ(connection.query_baseboard_serials(boards), 0);
   CHECK_EQ(connection.status, S_OK);
