@@ -68,7 +68,13 @@ def disk_facts(name):
     dev = read(path + "/dev").strip().decode()
     read("/run/udev/data/b" + dev)
     serial = read(path + "/device/serial") or read(path + "/serial")
-    return serial.strip().decode(), read("/dev/" + name)[440:444]
+    try:
+        # Only the first sector, as brellix reads it: the device is the whole disk.
+        with open("/dev/" + name, "rb") as f:
+            signature = f.read(512)[440:444]
+    except OSError:
+        signature = b""
+    return serial.strip().decode(), signature
 
 
 def direct_hardware():

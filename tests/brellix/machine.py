@@ -85,11 +85,20 @@ def serial(name, dev):
     return ""
 
 
+def first_sector(name):
+    # Only the first sector: the device is the whole disk.
+    try:
+        with open("/dev/" + name, "rb") as f:
+            return f.read(512)
+    except OSError:
+        return None
+
+
 def signature(name, dev):
     entries = udev(dev)
     if entries.get("ID_PART_TABLE_TYPE") == "dos" and entries.get("ID_PART_TABLE_UUID"):
         return int(entries["ID_PART_TABLE_UUID"], 16)
-    sector = read("/dev/" + name, binary=True)
+    sector = first_sector(name)
     if sector and len(sector) >= 512 and sector[510:512] == b"\x55\xaa" and sector[450] != 0xEE:
         return struct.unpack_from("<I", sector, 440)[0]
     return 0
