@@ -316,7 +316,8 @@ def test_dirty_region_and_layout_members(qtbot):
 
 REFUSING_NONE = """changeEvent closeEvent contextMenuEvent dragEnterEvent dragMoveEvent dropEvent event
 initPainter inputMethodEvent keyPressEvent keyReleaseEvent mouseDoubleClickEvent mouseMoveEvent
-mousePressEvent mouseReleaseEvent tabletEvent timerEvent viewportEvent wheelEvent drawFrame""".split()
+mousePressEvent mouseReleaseEvent tabletEvent timerEvent viewportEvent wheelEvent drawFrame
+focusInEvent""".split()
 
 
 def test_none_refused_where_qt_would_dereference_it(python_subprocess):

@@ -48,7 +48,7 @@ namespace {
     VIRTUAL(event, "BJ9", protectedEvent, NonNull<QEvent>)                                                            \
     VIRTUAL(eventFilter, "BJ8J9", protectedEventFilter, Ptr<QObject>, NonNull<QEvent>)                                \
     PLAIN(executeDelayedItemsLayout, "B", protectedExecuteDelayedItemsLayout)                                         \
-    VIRTUAL(focusInEvent, "BJ8", protectedFocusInEvent, Ptr<QFocusEvent>)                                             \
+    VIRTUAL(focusInEvent, "BJ9", protectedFocusInEvent, NonNull<QFocusEvent>)                                         \
     PLAIN(focusNextChild, "B", protectedFocusNextChild)                                                               \
     VIRTUAL(focusNextPrevChild, "Bb", protectedFocusNextPrevChild, Bool<>)                                            \
     VIRTUAL(focusOutEvent, "BJ8", protectedFocusOutEvent, Ptr<QFocusEvent>)                                           \
