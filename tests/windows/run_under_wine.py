@@ -2,7 +2,10 @@
 """Runs brellix's Windows test program under wine64, headless and then under an Xvfb of
 its own, in a Wine prefix of its own, and leaves no wineserver or X server behind.
 
-Exits 77 (a skip for ctest) only when the cross compiler or Wine is not installed."""
+Exits 77 (a skip for ctest) only when the cross compiler or Wine is not installed.
+
+Wine's "Read access denied for device Z:" lines are harmless: its drive Z: is the host's
+root, whose block device it may not read for a volume serial number."""
 
 import argparse
 import os

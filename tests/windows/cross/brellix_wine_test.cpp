@@ -455,6 +455,11 @@ void conversions_through_the_runtime() {
   CHECK_EQ(narrow(buffer), std::string(149, 'b'));
   CHECK_EQ(connection.error_text,
            "\nWide chars conversion has failed. Error code: 80. num_converted: 150 length: 150");
+  connection.error_text.clear();
+  connection.to_wide(std::string(5000, 'd'), buffer);
+  CHECK_EQ(narrow(buffer), std::string(149, 'd'));
+  CHECK_EQ(connection.error_text,
+           "\nWide chars conversion has failed. Error code: 80. num_converted: 150 length: 5000");
 
   const std::wstring fits(149, L'c'), too_long(150, L'c');
   CHECK_EQ(WmiConnection::to_narrow(fits.c_str(), fits.size()), std::string(149, 'c'));
