@@ -111,6 +111,15 @@ def root_disk():
         fields = line.split()
         if len(fields) > 4 and fields[4] == "/":
             root_dev = fields[2]
+            source = fields[fields.index("-") + 2] if "-" in fields[5:-2] else ""
+            # An anonymous device number (btrfs): the source's device node tells the disk.
+            if root_dev.startswith("0:") and source.startswith("/dev/"):
+                try:
+                    rdev = os.stat(source).st_rdev
+                    if rdev:
+                        root_dev = "%d:%d" % (os.major(rdev), os.minor(rdev))
+                except OSError:
+                    pass
     if root_dev is None or root_dev.startswith("0:"):
         return None
     block = os.path.realpath("/sys/dev/block/" + root_dev)

@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -389,6 +392,41 @@ TEST(FabricatedMachine, RootOnNoBlockDevice) {
   EXPECT_EQ(r.status, WBEM_S_FALSE);
 }
 
+// btrfs and other filesystems show an anonymous device number (0:N) in mountinfo; the
+// mount source names the block device they sit on.
+TEST(FabricatedMachine, RootWithAnAnonymousDeviceNumberIsFoundThroughItsSource) {
+  MachineTree tree;
+  tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0, 1);
+  tree.add_disk("nvme0n1", "pci0000:00/0000:00:1d.0/0000:3d:00.0/nvme/nvme0", 259, 0, 3);
+  tree.write("sys/devices/pci0000:00/0000:00:1d.0/0000:3d:00.0/nvme/nvme0/serial", "S4EWNX0R\n");
+  tree.write("dev/nvme0n1p3", "");
+  tree.mount("0:31", "/", "btrfs", "/dev/nvme0n1p3");
+  Provider p(tree.root());
+  Provider::Lookup r = p.system_disk();
+  EXPECT_EQ(r.result, 0) << r.error_text;
+  EXPECT_EQ(r.serial, "S4EWNX0R");
+
+  // Through a device-mapper name, and a source that is no device at all.
+  MachineTree mapped;
+  mapped.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0, 2);
+  mapped.write("sys/devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/serial",
+               "WD-1\n");
+  mapped.add_volume("dm-0", 253, 0, {"sda2"});
+  mapped.write("dev/dm-0", "");
+  std::filesystem::create_directories(mapped.root() + "/dev/mapper");
+  std::filesystem::create_symlink("../dm-0", mapped.root() + "/dev/mapper/root");
+  mapped.mount("0:40", "/", "btrfs", "/dev/mapper/root");
+  mapped.mount("0:41", "/srv", "zfs", "tank/srv");
+  Provider q(mapped.root());
+  r = q.system_disk();
+  EXPECT_EQ(r.result, 0) << r.error_text;
+  EXPECT_EQ(r.serial, "WD-1");
+  EXPECT_EQ(q.query("ASSOCIATORS OF {Win32_LogicalDisk.DeviceID='/srv'} "
+                    "WHERE ResultClass=Win32_DiskPartition",
+                    "DeviceID"),
+            Strings{});
+}
+
 // ---- This machine, cross-checked with what /proc and /sys say.
 
 std::string read_trimmed(const std::string &path) {
@@ -439,8 +477,16 @@ TEST(ThisMachine, ConnectionAnswersFromProcAndSys) {
     std::string line, root_dev;
     while (std::getline(mountinfo, line)) {
       std::istringstream fields(line);
-      std::string a, b, dev, root, point;
+      std::string a, b, dev, root, point, field, source;
       fields >> a >> b >> dev >> root >> point;
+      while (fields >> field && field != "-") {
+      }
+      fields >> field >> source;
+      // An anonymous device number (btrfs): the source's device node tells the disk.
+      struct stat node;
+      if (dev.rfind("0:", 0) == 0 && source.rfind("/dev/", 0) == 0 &&
+          stat(source.c_str(), &node) == 0 && S_ISBLK(node.st_mode))
+        dev = std::to_string(major(node.st_rdev)) + ":" + std::to_string(minor(node.st_rdev));
       if (point == "/") root_dev = dev;
     }
     std::string block = "/sys/dev/block/" + root_dev;

@@ -48,6 +48,7 @@ void MachineTree::add_disk(const std::string &name, const std::string &device_pa
   std::ofstream(dir + "/dev") << major << ":" << minor << "\n";
   fs::create_directory_symlink(device, dir + "/device");
   link(dir, "sys/block/" + name);
+  link(dir, "sys/class/block/" + name);
   link(dir, "sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor));
   block_dirs_.emplace_back(name, dir);
   const bool digit_end = !name.empty() && std::isdigit(static_cast<unsigned char>(name.back()));
@@ -57,6 +58,7 @@ void MachineTree::add_disk(const std::string &name, const std::string &device_pa
     fs::create_directories(part_dir + "/holders");
     std::ofstream(part_dir + "/partition") << n << "\n";
     std::ofstream(part_dir + "/dev") << major << ":" << (minor + n) << "\n";
+    link(part_dir, "sys/class/block/" + part);
     link(part_dir, "sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor + n));
     block_dirs_.emplace_back(part, part_dir);
   }
@@ -73,14 +75,15 @@ void MachineTree::add_volume(const std::string &name, int major, int minor,
     fs::create_directory_symlink(dir, block_dir(slave) + "/holders/" + name);
   }
   link(dir, "sys/block/" + name);
+  link(dir, "sys/class/block/" + name);
   link(dir, "sys/dev/block/" + std::to_string(major) + ":" + std::to_string(minor));
   block_dirs_.emplace_back(name, dir);
 }
 
 void MachineTree::mount(const std::string &dev, const std::string &mount_point,
-                        const std::string &fs_type) {
+                        const std::string &fs_type, const std::string &source) {
   mountinfo_ += std::to_string(++mount_id_) + " 1 " + dev + " / " + mount_point +
-                " rw,relatime - " + fs_type + " /dev/x rw\n";
+                " rw,relatime - " + fs_type + " " + source + " rw\n";
   write("proc/self/mountinfo", mountinfo_);
 }
 

@@ -24,7 +24,7 @@ class MachineTree {
                   const std::vector<std::string> &slaves);
   void write(const std::string &relative, const std::string &content);
   void mount(const std::string &dev, const std::string &mount_point,
-             const std::string &fs_type = "ext4");
+             const std::string &fs_type = "ext4", const std::string &source = "/dev/x");
   void udev(const std::string &dev, const std::vector<std::string> &entries);
   // /dev/<name> holding a first sector with this disk signature (and an MBR mark).
   void mbr(const std::string &name, uint32_t signature, bool gpt_protective = false);

@@ -210,12 +210,22 @@ std::vector<MachineFacts::Mount> MachineFacts::mounts() const {
     std::istringstream fields(line);
     std::string id, parent, dev, mount_root, mount_point, field;
     if (!(fields >> id >> parent >> dev >> mount_root >> mount_point)) continue;
-    std::string fs_type;
+    std::string fs_type, source;
     while (fields >> field)
       if (field == "-") {
-        fields >> fs_type;
+        fields >> fs_type >> source;
         break;
       }
+    // Some filesystems (btrfs) show an anonymous device number; the block device they
+    // sit on is then the one the mount source names.
+    if (starts_with(dev, "0:") && starts_with(source, "/dev/")) {
+      const std::string node = canonical(path(unescape_mount(source).substr(1)));
+      std::string number;
+      if (!node.empty() &&
+          read_file(path("sys/class/block/" + fs::path(node).filename().string() + "/dev"), number) &&
+          !trim(number).empty())
+        dev = trim(number);
+    }
     Mount mount{unescape_mount(mount_point), dev, fs_type};
     // A later mount on the same point hides the earlier one.
     result.erase(std::remove_if(result.begin(), result.end(),
