@@ -149,13 +149,15 @@ class RawWmi {
 // What the connection writes to the standard error stream while `work` runs.
 std::string stderr_of(const std::function<void()> &work) {
   char directory[MAX_PATH], path[MAX_PATH];
-  if (!GetTempPathA(MAX_PATH, directory) || !GetTempFileNameA(directory, "brx", 0, path)) {
+  int file = -1;
+  if (GetTempPathA(MAX_PATH, directory) && GetTempFileNameA(directory, "brx", 0, path))
+    file = _open(path, _O_RDWR | _O_TRUNC | _O_BINARY);
+  if (file < 0) {
     work();
     return "<no temporary file>";
   }
   std::fflush(stderr);
   int saved = _dup(2);
-  int file = _open(path, _O_RDWR | _O_TRUNC | _O_BINARY);
   _dup2(file, 2);
   work();
   std::fflush(stderr);
