@@ -61,6 +61,19 @@ def test_import_with_non_capsule_api_fails(python_subprocess):
     assert "loaded: False" in out
 
 
+def test_import_with_sip_that_is_not_a_module_fails(python_subprocess):
+    out = _import_failure(python_subprocess, """
+import sys, PyQt5.QtCore
+real = sys.modules['PyQt5.sip']
+class Proxy:
+    def __getattr__(self, name):
+        return getattr(real, name)
+sys.modules['PyQt5.sip'] = Proxy()
+""")
+    assert out.startswith("ImportError: PyQt5.sip has no _C_API capsule")
+    assert "loaded: False" in out
+
+
 def test_import_with_misnamed_capsule_keeps_capsule_error(python_subprocess):
     out = _import_failure(python_subprocess, """
 import ctypes, PyQt5.QtCore, PyQt5.sip

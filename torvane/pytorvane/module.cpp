@@ -84,8 +84,10 @@ PyMODINIT_FUNC PyInit_pytorvane()
         Py_DECREF(module);
         return nullptr;
     }
-    // The module stays imported, so the borrowed capsule stays alive.
-    PyObject *capsule = PyDict_GetItemString(PyModule_GetDict(sipModule), "_C_API");
+    // The module stays imported, so the borrowed capsule stays alive. Something other than
+    // a module in its place has no dictionary, hence no capsule.
+    PyObject *sipDict = PyModule_Check(sipModule) ? PyModule_GetDict(sipModule) : nullptr;
+    PyObject *capsule = sipDict ? PyDict_GetItemString(sipDict, "_C_API") : nullptr;
     Py_DECREF(sipModule);
     if (!capsule || Py_TYPE(capsule) != &PyCapsule_Type)
         return failImport(module, "PyQt5.sip has no _C_API capsule");
