@@ -366,6 +366,28 @@ TEST(FabricatedMachine, RootOnDeviceMapperAndMd) {
             Strings{"Disk #0, Partition #2"});
 }
 
+// Firmware RAID (and partitioned md arrays) put the root on a partition of the volume.
+TEST(FabricatedMachine, RootOnAPartitionOfAnMdVolume) {
+  MachineTree tree;
+  tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0);
+  tree.write("sys/devices/pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0/serial", "A1\n");
+  tree.add_disk("sdb", "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0", 8, 16);
+  tree.add_volume("md126", 9, 126, {"sda", "sdb"});
+  const std::string part = tree.root() + "/sys/devices/virtual/block/md126/md126p1";
+  tree.write("sys/devices/virtual/block/md126/md126p1/partition", "1\n");
+  tree.write("sys/devices/virtual/block/md126/md126p1/dev", "259:0\n");
+  std::filesystem::create_directory_symlink(part, tree.root() + "/sys/dev/block/259:0");
+  tree.mount("259:0", "/");
+  Provider p(tree.root());
+  EXPECT_EQ(p.query("ASSOCIATORS OF {Win32_LogicalDisk.DeviceID='/'} "
+                    "WHERE ResultClass=Win32_DiskPartition",
+                    "DiskIndex"),
+            (Strings{"0", "1"}));
+  Provider::Lookup r = p.system_disk();
+  EXPECT_EQ(r.result, 0) << r.error_text;
+  EXPECT_EQ(r.serial, "A1");
+}
+
 TEST(FabricatedMachine, MountPointsAreUnescapedAndTheLastMountOnAPointWins) {
   MachineTree tree;
   tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0, 2);

@@ -422,6 +422,9 @@ void MachineFacts::partitions_under(const std::string &sys_dir, const std::vecto
   std::sort(slaves.begin(), slaves.end(), natural_less);
   for (const auto &slave : slaves)
     partitions_under(canonical(sys_dir + "/slaves/" + slave), all, ids, depth + 1);
+  // A partition of such a volume (firmware RAID's md126p1) lies on the volume's devices.
+  if (slaves.empty() && fs::exists(sys_dir + "/partition", error))
+    partitions_under(parent, all, ids, depth + 1);
 }
 
 std::vector<Instance> MachineFacts::processors() const {
