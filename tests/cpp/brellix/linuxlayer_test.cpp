@@ -282,6 +282,11 @@ TEST_F(SataMachine, SelectedPropertiesOnlyAndNumbersCompareByValue) {
             (Strings{"missing", "missing"}));
   EXPECT_EQ(p.query("SELECT Index FROM Win32_DiskDrive WHERE Index != 0", "index"),
             (Strings{"1", "2"}));
+  // The numbers are unsigned 32-bit: a signature with its top bit set compares as such.
+  EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive WHERE Signature = 3405705229", "Index"),
+            Strings{"1"});
+  EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive WHERE Signature = '3405705229'", "Index"),
+            Strings{"1"});
   EXPECT_EQ(p.query("SELECT * FROM Win32_DiskPartition", "DeviceID"),
             (Strings{"Disk #0, Partition #0", "Disk #0, Partition #1", "Disk #1, Partition #0",
                      "Disk #1, Partition #1", "Disk #1, Partition #2", "Disk #2, Partition #0"}));

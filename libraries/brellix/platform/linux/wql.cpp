@@ -114,10 +114,12 @@ bool has_property(const ClassSchema &cls, const std::string &name) {
 bool matches(const Value *value, const Token &literal, bool equal) {
   if (value == nullptr || value->kind == Value::Null) return false;
   bool same;
+  // Every number of these classes is an unsigned 32-bit property held in its bits.
+  const uint32_t number = static_cast<uint32_t>(value->number);
   if (value->kind == Value::Int32 && literal.kind == Token::Number)
-    same = std::strtoll(literal.text.c_str(), nullptr, 10) == value->number;
+    same = std::strtoll(literal.text.c_str(), nullptr, 10) == static_cast<long long>(number);
   else if (value->kind == Value::Int32)
-    same = equal_ignoring_case(std::to_string(value->number), literal.text);
+    same = equal_ignoring_case(std::to_string(number), literal.text);
   else
     same = equal_ignoring_case(value->text, literal.text);
   return same == equal;
