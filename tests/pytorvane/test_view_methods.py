@@ -5,7 +5,7 @@ import pytest
 from PyQt5 import sip
 from PyQt5.QtCore import (QByteArray, QEvent, QItemSelection, QItemSelectionModel, QMargins, QMimeData,
                           QModelIndex, QObject, QPoint, QPointF, QRect, QSize, Qt, pyqtSignal, pyqtSlot)
-from PyQt5.QtGui import QDragMoveEvent, QKeyEvent, QPaintDevice, QRegion, QWheelEvent
+from PyQt5.QtGui import QDragMoveEvent, QImage, QKeyEvent, QPaintDevice, QPainter, QRegion, QWheelEvent
 from PyQt5.QtTest import QTest
 from PyQt5.QtWidgets import QAbstractItemView, QApplication, QStyleOptionViewItem
 
@@ -318,6 +318,16 @@ REFUSING_NONE = """changeEvent closeEvent contextMenuEvent dragEnterEvent dragMo
 initPainter inputMethodEvent keyPressEvent keyReleaseEvent mouseDoubleClickEvent mouseMoveEvent
 mousePressEvent mouseReleaseEvent tabletEvent timerEvent viewportEvent wheelEvent drawFrame
 focusInEvent""".split()
+
+
+def test_painter_that_has_not_begun_is_refused(qtbot):
+    view = shown(qtbot, RowView(), model_with_rows(1))
+    with pytest.raises(ValueError, match="not active"):
+        view.initPainter(QPainter())
+    image = QImage(4, 4, QImage.Format_ARGB32)
+    painter = QPainter(image)
+    view.initPainter(painter)
+    painter.end()
 
 
 def test_none_refused_where_qt_would_dereference_it(python_subprocess):

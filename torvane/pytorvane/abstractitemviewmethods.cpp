@@ -57,7 +57,7 @@ namespace {
     PURE(horizontalOffset, "B", protectedHorizontalOffset)                                                            \
     VIRTUAL(horizontalScrollbarAction, "Bi", protectedHorizontalScrollbarAction, Int)                                 \
     VIRTUAL(horizontalScrollbarValueChanged, "Bi", protectedHorizontalScrollbarValueChanged, Int)                     \
-    VIRTUAL(initPainter, "BJ9", protectedInitPainter, NonNull<QPainter>)                                              \
+    VIRTUAL(initPainter, "BJ9", protectedInitPainter, ActivePainter)                                                  \
     PLAIN(initStyleOption, "BJ8", protectedInitStyleOption, Ptr<QStyleOptionFrame>)                                   \
     VIRTUAL(inputMethodEvent, "BJ9", protectedInputMethodEvent, NonNull<QInputMethodEvent>)                           \
     PURE(isIndexHidden, "BJ9", protectedIsIndexHidden, Ref<QModelIndex>)                                              \

@@ -57,6 +57,18 @@ struct NonNull : Ref<T>
     T *value() { return this->ptr; }
 };
 
+// A painter that Qt writes its state into: it must have begun painting.
+struct ActivePainter : NonNull<QPainter>
+{
+    bool usable()
+    {
+        if (ptr->isActive())
+            return true;
+        PyErr_SetString(PyExc_ValueError, "the painter is not active");
+        return false;
+    }
+};
+
 // "J8": a wrapped object or None, handed to Qt as a pointer.
 template <typename T>
 struct Ptr
@@ -201,6 +213,21 @@ struct Signature
     {
         std::apply([](auto &...k) { (k.release(), ...); }, kinds);
     }
+
+    // Checks that parsing cannot make; a failure sets the Python exception.
+    bool usable()
+    {
+        return std::apply([](auto &...k) { return (usable(k) && ...); }, kinds);
+    }
+
+    template <typename Kind>
+    static bool usable(Kind &kind)
+    {
+        if constexpr (requires { kind.usable(); })
+            return kind.usable();
+        else
+            return true;
+    }
 };
 
 template <typename T>
@@ -245,6 +272,10 @@ struct Wrapper
         Signature<K...> signature;
         if (!signature.parse(&parseErr, args, kwds, keywords, self, &cpp)) {
             sipNoMethod(parseErr, "AbstractItemView", name, nullptr);
+            return nullptr;
+        }
+        if (!signature.usable()) {
+            signature.release();
             return nullptr;
         }
         if constexpr (via == Via::Pure) {
