@@ -55,7 +55,7 @@ def read(path):
 def block_disks():
     names = []
     for name in os.listdir("/sys/block"):
-        if name.startswith(("loop", "zram", "dm-", "md", "sr", "ram")):
+        if name.startswith(("loop", "zram", "dm-", "md", "sr", "ram", "fd")):
             continue
         if os.path.exists("/sys/block/%s/device" % name):
             names.append(name)

@@ -58,7 +58,7 @@ def disks():
     """(name, sysfs dir, dev) of every disk, in brellix's order."""
     found = []
     for name in os.listdir("/sys/block"):
-        if name.startswith(("loop", "zram", "dm-", "md", "sr", "ram")):
+        if name.startswith(("loop", "zram", "dm-", "md", "sr", "ram", "fd")):
             continue
         if not os.path.exists("/sys/block/%s/device" % name):
             continue

@@ -371,6 +371,15 @@ TEST(FabricatedMachine, RootOnDeviceMapperAndMd) {
             Strings{"Disk #0, Partition #2"});
 }
 
+// A floppy drive is no disk drive (and opening it without a medium stalls).
+TEST(FabricatedMachine, FloppyDrivesAreNoDiskDrives) {
+  MachineTree tree;
+  tree.add_disk("fd0", "platform/floppy.0", 2, 0);
+  tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0);
+  Provider p(tree.root());
+  EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive", "InterfaceType"), Strings{"IDE"});
+}
+
 // Firmware RAID (and partitioned md arrays) put the root on a partition of the volume.
 TEST(FabricatedMachine, RootOnAPartitionOfAnMdVolume) {
   MachineTree tree;

@@ -243,7 +243,8 @@ std::vector<MachineFacts::Disk> MachineFacts::disks(bool with_partitions) const 
     for (const auto &entry : fs::directory_iterator(path("sys/block"), error)) {
       const std::string name = entry.path().filename().string();
       if (starts_with(name, "loop") || starts_with(name, "zram") || starts_with(name, "dm-") ||
-          starts_with(name, "md") || starts_with(name, "sr") || starts_with(name, "ram"))
+          starts_with(name, "md") || starts_with(name, "sr") || starts_with(name, "ram") ||
+          starts_with(name, "fd"))
         continue;
       const std::string block = entry.path().string();
       if (!fs::exists(block + "/device", error)) continue;
