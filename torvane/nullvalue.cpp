@@ -3,13 +3,21 @@
 #include <QtCore/QMetaObject>
 #include <QtCore/QMetaType>
 
+#include <cstring>
+
 namespace {
 
 int cachedNullValueTypeId = 0;
 
-// NullValue has no state: nothing to construct, copy or destroy.
+// NullValue has no state: nothing to copy or destroy. Its one byte is still set, because Qt
+// compares values of a type without comparators byte by byte, and a variant that is assigned
+// over keeps the previous value's bytes in its storage.
 void destructNullValue(void *) {}
-void *constructNullValue(void *where, const void *) { return where; }
+void *constructNullValue(void *where, const void *)
+{
+    std::memset(where, 0, sizeof(NullValue));
+    return where;
+}
 
 } // namespace
 

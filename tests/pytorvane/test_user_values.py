@@ -61,6 +61,18 @@ def test_none_clears_or_stores_null_value(model):
     assert isinstance(HeaderIndex(model, Qt.Horizontal, 1).data(ROLE), NullValue)
 
 
+def test_storing_none_again_changes_nothing(model):
+    # Qt compares the stored and the new value to decide whether the item changed.
+    item = model.item(0, 0)
+    changed = []
+    model.itemChanged.connect(changed.append)
+    set_user_value(item, 5, ROLE)
+    set_user_value(item, None, ROLE, True)
+    set_user_value(item, None, ROLE, True)
+    item.setData(NullValue(), ROLE)
+    assert len(changed) == 2
+
+
 def test_null_variant_of_a_qt_type_reads_as_none(model):
     item = model.item(0, 0)
     item.setData(QVariant(QVariant.String), ROLE)  # a valid, null string
