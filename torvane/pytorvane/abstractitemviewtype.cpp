@@ -1,5 +1,6 @@
 // The Python class AbstractItemView: construction, life and casts of its native views.
 #include "abstractitemviewmethods.h"
+#include "classglue.h"
 #include "importedtypes.h"
 #include "sipabstractitemview.h"
 #include "stringpool.h"
@@ -50,11 +51,10 @@ static sipEncodedTypeDef abstractItemViewSupers[] = {{idx_QAbstractItemView, imp
 static pyqt5ClassPluginDef abstractItemViewPlugin = {&QAbstractItemView::staticMetaObject, 0, nullptr, nullptr};
 
 sipClassTypeDef abstractItemViewTypeDef = {
-    .ctd_base = {-1, nullptr, nullptr,
-                 SIP_TYPE_CLASS | SIP_TYPE_ABSTRACT | SIP_TYPE_SCC | SIP_TYPE_SUPER_INIT,
-                 poolOffset("AbstractItemView"), nullptr, &abstractItemViewPlugin},
-    .ctd_container = {poolOffset("AbstractItemView"), noScope, abstractItemViewMethodCount,
-                      abstractItemViewMethods, 0, nullptr, 0, nullptr, {}},
+    .ctd_base = classHead(SIP_TYPE_ABSTRACT | SIP_TYPE_SCC | SIP_TYPE_SUPER_INIT, poolOffset("AbstractItemView"),
+                          &abstractItemViewPlugin),
+    .ctd_container = classContainer(poolOffset("AbstractItemView"), abstractItemViewMethodCount,
+                                    abstractItemViewMethods),
     .ctd_docstring = nullptr,
     .ctd_metatype = -1,
     .ctd_supertype = -1,

@@ -1,5 +1,6 @@
 // The Python class HeaderIndex.
 #include "../headerindex.h"
+#include "classglue.h"
 #include "importedtypes.h"
 #include "stringpool.h"
 
@@ -16,17 +17,6 @@ static void *initHeaderIndex(sipSimpleWrapper *, PyObject *args, PyObject *kwds,
     if (sipParseKwdArgs(parseErr, args, kwds, nullptr, unused, "J9", sipType_HeaderIndex, &other))
         return new HeaderIndex(*other);
     return nullptr;
-}
-
-static void releaseHeaderIndex(void *cpp, int)
-{
-    delete static_cast<HeaderIndex *>(cpp);
-}
-
-static void deallocHeaderIndex(sipSimpleWrapper *self)
-{
-    if (sipIsOwnedByPython(self))
-        releaseHeaderIndex(sipGetAddress(self), 0);
 }
 
 static PyObject *headerIndexData(PyObject *self, PyObject *args)
@@ -71,16 +61,15 @@ static PyMethodDef headerIndexMethods[] = {
 static pyqt5ClassPluginDef headerIndexPlugin = {nullptr, 0, nullptr, nullptr};
 
 sipClassTypeDef headerIndexTypeDef = {
-    .ctd_base = {-1, nullptr, nullptr, SIP_TYPE_CLASS | SIP_TYPE_SUPER_INIT, poolOffset("HeaderIndex"),
-                 nullptr, &headerIndexPlugin},
-    .ctd_container = {poolOffset("HeaderIndex"), noScope, 2, headerIndexMethods, 0, nullptr, 0, nullptr, {}},
+    .ctd_base = classHead(SIP_TYPE_SUPER_INIT, poolOffset("HeaderIndex"), &headerIndexPlugin),
+    .ctd_container = classContainer(poolOffset("HeaderIndex"), 2, headerIndexMethods),
     .ctd_docstring = nullptr,
     .ctd_metatype = -1,
     .ctd_supertype = -1,
     .ctd_supers = nullptr,
     .ctd_pyslots = nullptr,
     .ctd_init = initHeaderIndex,
-    .ctd_dealloc = deallocHeaderIndex,
-    .ctd_release = releaseHeaderIndex,
+    .ctd_dealloc = deallocGlue<HeaderIndex>,
+    .ctd_release = releaseGlue<HeaderIndex>,
     .ctd_sizeof = sizeof(HeaderIndex),
 };

@@ -1,4 +1,5 @@
 // The Python class StandardItem, a subclass of PyQt5's QStandardItem.
+#include "classglue.h"
 #include "importedtypes.h"
 #include "sipstandarditem.h"
 #include "stringpool.h"
@@ -17,11 +18,6 @@ static void *initStandardItem(sipSimpleWrapper *self, PyObject *args, PyObject *
     return item;
 }
 
-static void releaseStandardItem(void *cpp, int)
-{
-    delete static_cast<StandardItem *>(cpp);
-}
-
 static void deallocStandardItem(sipSimpleWrapper *self)
 {
     // The native item may already be gone (its owner deleted it): then there is nothing to do.
@@ -31,28 +27,13 @@ static void deallocStandardItem(sipSimpleWrapper *self)
     if (sipIsDerivedClass(self))
         static_cast<sipStandardItem *>(cpp)->pySelf = nullptr;
     if (sipIsOwnedByPython(self))
-        releaseStandardItem(cpp, 0);
+        releaseGlue<StandardItem>(cpp, 0);
 }
 
 // QStandardItem is the only base and lies at the same address.
 static void *castStandardItem(void *cpp, const sipTypeDef *)
 {
     return cpp;
-}
-
-static void assignStandardItem(void *dst, Py_ssize_t index, void *src)
-{
-    static_cast<StandardItem *>(dst)[index] = *static_cast<const StandardItem *>(src);
-}
-
-static void *arrayStandardItem(Py_ssize_t count)
-{
-    return new StandardItem[count];
-}
-
-static void *copyStandardItem(const void *src, Py_ssize_t index)
-{
-    return new StandardItem(static_cast<const StandardItem *>(src)[index]);
 }
 
 // A method called through the class, or on an item Python created, runs our own implementation:
@@ -120,9 +101,8 @@ static sipEncodedTypeDef standardItemSupers[] = {{idx_QStandardItem, importQtGui
 static pyqt5ClassPluginDef standardItemPlugin = {nullptr, 0, nullptr, nullptr};
 
 sipClassTypeDef standardItemTypeDef = {
-    .ctd_base = {-1, nullptr, nullptr, SIP_TYPE_CLASS | SIP_TYPE_SUPER_INIT, poolOffset("StandardItem"),
-                 nullptr, &standardItemPlugin},
-    .ctd_container = {poolOffset("StandardItem"), noScope, 3, standardItemMethods, 0, nullptr, 0, nullptr, {}},
+    .ctd_base = classHead(SIP_TYPE_SUPER_INIT, poolOffset("StandardItem"), &standardItemPlugin),
+    .ctd_container = classContainer(poolOffset("StandardItem"), 3, standardItemMethods),
     .ctd_docstring = nullptr,
     .ctd_metatype = -1,
     .ctd_supertype = -1,
@@ -130,10 +110,10 @@ sipClassTypeDef standardItemTypeDef = {
     .ctd_pyslots = nullptr,
     .ctd_init = initStandardItem,
     .ctd_dealloc = deallocStandardItem,
-    .ctd_assign = assignStandardItem,
-    .ctd_array = arrayStandardItem,
-    .ctd_copy = copyStandardItem,
-    .ctd_release = releaseStandardItem,
+    .ctd_assign = assignGlue<StandardItem>,
+    .ctd_array = arrayGlue<StandardItem>,
+    .ctd_copy = copyGlue<StandardItem>,
+    .ctd_release = releaseGlue<StandardItem>,
     .ctd_cast = castStandardItem,
     .ctd_sizeof = sizeof(StandardItem),
 };

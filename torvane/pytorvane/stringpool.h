@@ -24,6 +24,3 @@ consteval int poolOffset(const char *name)
     }
     throw "name missing from the binding's string pool";
 }
-
-// A class with no scope, so the runtime puts it in the module.
-inline constexpr sipEncodedTypeDef noScope = {0, 0, 1};
