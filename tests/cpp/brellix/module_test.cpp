@@ -12,8 +12,6 @@ using scripted::Property;
 using scripted::QueryRun;
 using scripted::script;
 
-const char kDisks[] = "SELECT * FROM Win32_DiskDrive WHERE InterfaceType != \"USB\"";
-const char kDisk[] = "SELECT * FROM Win32_DiskDrive WHERE DeviceId='\\\\\\\\.\\\\PHYSICALDRIVE0'";
 
 class ModuleTest : public ScriptedTest {
  protected:

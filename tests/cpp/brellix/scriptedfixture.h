@@ -9,6 +9,10 @@
 #include <clocale>
 #include <string>
 
+// Query texts that several suites expect to see sent.
+inline constexpr const char kDisks[] = "SELECT * FROM Win32_DiskDrive WHERE InterfaceType != \"USB\"";
+inline constexpr const char kDisk[] = "SELECT * FROM Win32_DiskDrive WHERE DeviceId='\\\\\\\\.\\\\PHYSICALDRIVE0'";
+
 class ScriptedTest : public ::testing::Test {
  protected:
   void SetUp() override { scripted::reset(); }

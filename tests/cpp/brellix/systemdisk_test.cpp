@@ -12,7 +12,6 @@ const char kToPartition[] =
 const char kToDisk[] =
     "ASSOCIATORS OF {Win32_DiskPartition.DeviceID='Disk #0, Partition 1'} WHERE "
     "ResultClass=Win32_DiskDrive";
-const char kDisk[] = "SELECT * FROM Win32_DiskDrive WHERE DeviceId='\\\\\\\\.\\\\PHYSICALDRIVE0'";
 
 class SystemDiskTest : public ScriptedTest {
  protected:

@@ -9,7 +9,6 @@ using scripted::Property;
 using scripted::QueryRun;
 using scripted::script;
 
-const char kDisks[] = "SELECT * FROM Win32_DiskDrive WHERE InterfaceType != \"USB\"";
 
 class QueryTest : public ScriptedTest {
  protected:
