@@ -162,3 +162,36 @@ def test_background_thread_runs_while_qt_calls_python(python_subprocess):
     """ % HERE, env={"QT_QPA_PLATFORM": "offscreen"})
     assert result.returncode == 0, result.stderr
     assert result.stdout.strip() == "True True"
+
+
+def test_wrapper_dropped_on_another_thread_during_qt_calls(python_subprocess):
+    # C++ calls a reimplemented virtual over and over with the lock released while a Python
+    # thread drops the wrapper's last reference: the calls must see the wrapper gone, never
+    # use it freed. Debug allocator hooks poison freed memory, so a stale read crashes.
+    result = python_subprocess("""
+        import threading, time
+        from PyQt5 import QtCore, QtWidgets, sip
+        import pytorvane, virtualcaller
+        app = QtWidgets.QApplication([])
+
+        class View(pytorvane.AbstractItemView):
+            def sizeHint(self):
+                return QtCore.QSize(1, 2)
+
+        class Item(pytorvane.StandardItem):
+            def type(self):
+                return 1001
+
+        for _ in range(10):
+            for cls, call in ((View, virtualcaller.size_hint), (Item, virtualcaller.type)):
+                holder = [cls()]
+                sip.transferto(holder[0], None)  # the native object outlives its wrapper
+                address = sip.unwrapinstance(holder[0])
+                dropper = threading.Thread(target=lambda: (time.sleep(0.002), holder.clear()))
+                dropper.start()
+                call(address, 100000)
+                dropper.join()
+        print("clean")
+    """, env={"QT_QPA_PLATFORM": "offscreen", "PYTHONMALLOC": "debug"})
+    assert result.returncode == 0, result.stderr
+    assert result.stdout.strip() == "clean"

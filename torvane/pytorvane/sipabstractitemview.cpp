@@ -33,12 +33,14 @@ static_assert(flagsAreAPermutation(), "each routed virtual needs its own flag");
 // The common path of a routed virtual. The flag is tested here first, so a virtual that the
 // Python class lacks costs one byte test and never touches the interpreter lock.
 template <typename Fallback, typename Call>
-static inline auto route(char &flag, sipSimpleWrapper *pySelf, const char *abstractClass,
+static inline auto route(char &flag, sipSimpleWrapper *const &pySelf, const char *abstractClass,
                          const char *name, Fallback &&fallback, Call &&call)
 {
     if (!flag) {
         sip_gilstate_t gil;
-        if (PyObject *method = sipIsPyMethod(&gil, &flag, pySelf, abstractClass, name))
+        // The runtime only reads pySelf, under the lock.
+        if (PyObject *method = sipIsPyMethod(&gil, &flag, const_cast<sipSimpleWrapper **>(&pySelf),
+                                             abstractClass, name))
             return call(gil, method);
     }
     return fallback();

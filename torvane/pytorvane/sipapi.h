@@ -17,7 +17,6 @@ extern const sipAPIDef *bindingApi;
 #define sipConvertToType bindingApi->api_convert_to_type
 #define sipReleaseType bindingApi->api_release_type
 #define sipBuildResult bindingApi->api_build_result
-#define sipIsPyMethod bindingApi->api_is_py_method
 #define sipCallMethod bindingApi->api_call_method
 #define sipCallProcedureMethod bindingApi->api_call_procedure_method
 #define sipParseResultEx bindingApi->api_parse_result_ex
@@ -30,3 +29,10 @@ extern const sipAPIDef *bindingApi;
 #define sipBadCallableArg bindingApi->api_bad_callable_arg
 #define sipAddException bindingApi->api_add_exception
 #define sipGetPyObject bindingApi->api_get_pyobject
+
+// sipIsPyMethod taking the address of pySelf, so the runtime reads it under the interpreter
+// lock: a wrapper dropped on another thread meanwhile is then seen as gone, not used freed.
+// Start-up picks the runtime's own entry where it has one (12.8 on).
+using IsPyMethodFunc = PyObject *(*)(sip_gilstate_t *gil, char *flag, sipSimpleWrapper **pySelf,
+                                     const char *abstractClass, const char *name);
+extern IsPyMethodFunc sipIsPyMethod;

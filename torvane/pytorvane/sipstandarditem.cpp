@@ -22,8 +22,8 @@ auto sipStandardItem::route(Slot slot, const char *name, Handler handler, Fallba
                             Args &&...args) const
 {
     sip_gilstate_t gil;
-    if (PyObject *method = sipIsPyMethod(&gil, const_cast<char *>(&pyOverrideFlags[slot]), pySelf,
-                                         nullptr, name))
+    if (PyObject *method = sipIsPyMethod(&gil, const_cast<char *>(&pyOverrideFlags[slot]),
+                                         const_cast<sipSimpleWrapper **>(&pySelf), nullptr, name))
         return handler(gil, pyqt5VirtErrorHandler, pySelf, method, std::forward<Args>(args)...);
     return fallback();
 }

@@ -53,6 +53,36 @@ void *importSymbolWithoutMetacast(const char *name)
     return recordingImportSymbol(name);
 }
 
+// Which of the runtime's two sipIsPyMethod entries the module's virtuals went through.
+int byValueCalls = 0;
+int byAddressCalls = 0;
+
+PyObject *countingIsPyMethod(sip_gilstate_t *gil, char *flag, sipSimpleWrapper *self, const char *cls,
+                             const char *name)
+{
+    ++byValueCalls;
+    return realApi->api_is_py_method(gil, flag, self, cls, name);
+}
+
+PyObject *countingIsPyMethod12_8(sip_gilstate_t *gil, char *flag, sipSimpleWrapper **self,
+                                 const char *cls, const char *name)
+{
+    ++byAddressCalls;
+    return realApi->api_is_py_method_12_8(gil, flag, self, cls, name);
+}
+
+// A runtime of interface 12.7: it refuses newer modules in its own words.
+int exportOf12_7(sipExportedModuleDef *def, unsigned major, unsigned minor, void *unused)
+{
+    if (minor > 7) {
+        PyErr_Format(PyExc_RuntimeError,
+                     "the sip module implements API v12.0 to v12.7 but the %s module requires API v%u.%u",
+                     def->em_strings + def->em_name, major, minor);
+        return -1;
+    }
+    return realApi->api_export_module(def, major, minor, unused);
+}
+
 int refusingExport(sipExportedModuleDef *, unsigned, unsigned, void *)
 {
     PyErr_SetString(PyExc_RuntimeError, "export refused by the test");
@@ -104,6 +134,28 @@ protected:
         return result;
     }
 
+    // Imports the module and has Qt call a Python reimplementation of a view's virtual.
+    void callReimplementedVirtual()
+    {
+        doctoredApi.api_is_py_method = countingIsPyMethod;
+        doctoredApi.api_is_py_method_12_8 = countingIsPyMethod12_8;
+        install();
+        ASSERT_EQ(PyRun_SimpleString(R"(
+from PyQt5 import QtCore, QtWidgets
+import pytorvane
+app = QtWidgets.QApplication([])
+class View(pytorvane.AbstractItemView):
+    def event(self, e):
+        self.seen = e.type()
+        return True
+view = View()
+QtCore.QCoreApplication.sendEvent(view, QtCore.QEvent(QtCore.QEvent.User))
+assert view.seen == QtCore.QEvent.User
+del view, app
+)"),
+                  0);
+    }
+
     bool moduleLoaded() { return PyDict_GetItemString(PyImport_GetModuleDict(), "pytorvane") != nullptr; }
 
     PyObject *sipModule_ = nullptr;
@@ -132,6 +184,21 @@ TEST_F(Startup, UntouchedRuntimeImports)
     EXPECT_EQ(importFailure(), "");
     EXPECT_TRUE(moduleLoaded());
     EXPECT_EQ(registeredConvertors, (std::set<std::string>{"from", "to"}));
+}
+
+TEST_F(Startup, VirtualsReadTheWrapperUnderTheLockWhereTheRuntimeCan)
+{
+    callReimplementedVirtual();
+    EXPECT_GT(byAddressCalls, 0);
+    EXPECT_EQ(byValueCalls, 0);
+}
+
+TEST_F(Startup, AnOlderRuntimeGetsItsOwnEntry)
+{
+    doctoredApi.api_export_module = exportOf12_7;
+    callReimplementedVirtual();
+    EXPECT_GT(byValueCalls, 0);
+    EXPECT_EQ(byAddressCalls, 0);
 }
 
 } // namespace

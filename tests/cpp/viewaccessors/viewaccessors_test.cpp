@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 // A stand-in for the sip runtime: no Python object ever reimplements anything.
-static PyObject *noPythonMethod(sip_gilstate_t *, char *, sipSimpleWrapper *, const char *, const char *)
+static PyObject *noPythonMethod(sip_gilstate_t *, char *, sipSimpleWrapper **, const char *, const char *)
 {
     return nullptr;
 }
@@ -18,7 +18,6 @@ static PyInterpreterState *noInterpreter() { return nullptr; }
 
 static const sipAPIDef standInApi = [] {
     sipAPIDef api{};
-    api.api_is_py_method = noPythonMethod;
     api.api_instance_destroyed_ex = instanceDestroyed;
     api.api_get_interpreter = noInterpreter;
     return api;
@@ -28,6 +27,7 @@ const sipAPIDef *bindingApi = &standInApi;
 MetaObjectFunc qtcoreQtMetaobject = nullptr;
 MetaCallFunc qtcoreQtMetacall = nullptr;
 MetaCastFunc qtcoreQtMetacast = nullptr;
+IsPyMethodFunc sipIsPyMethod = noPythonMethod;
 sipImportedTypeDef qtCoreTypes[qtCoreTypeCount + 1] = {};
 sipImportedTypeDef qtGuiTypes[qtGuiTypeCount + 1] = {};
 sipImportedTypeDef qtWidgetsTypes[qtWidgetsTypeCount + 1] = {};
