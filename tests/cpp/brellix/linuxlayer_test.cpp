@@ -380,6 +380,20 @@ TEST(FabricatedMachine, FloppyDrivesAreNoDiskDrives) {
   EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive", "InterfaceType"), Strings{"IDE"});
 }
 
+// Kernel names have no bound on their runs of digits; 25 digits still sort by value.
+TEST(FabricatedMachine, LongRunsOfDigitsInDiskNamesSortByValue) {
+  MachineTree tree;
+  const std::string one = "1" + std::string(23, '0');
+  int minor = 0;
+  for (const std::string &n : {one + "01", one + "00", std::string("99")}) {
+    tree.add_disk("nvme" + n + "n1", "pci0000:00/0000:00:1d.0/nvme/nvme" + n, 259, minor++);
+    tree.write("sys/block/nvme" + n + "n1/serial", "S" + n.substr(n.size() - 2) + "\n");
+  }
+  Provider p(tree.root());
+  EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive", "SerialNumber"),
+            (Strings{"S99", "S00", "S01"}));
+}
+
 // Firmware RAID (and partitioned md arrays) put the root on a partition of the volume.
 TEST(FabricatedMachine, RootOnAPartitionOfAnMdVolume) {
   MachineTree tree;

@@ -69,18 +69,22 @@ Value text_value(const std::string &path) {
   return Value::string(trim(content));
 }
 
-// Orders sda < sdb < sdaa and nvme0n1 < nvme10n1.
+// Orders sda < sdb < sdaa and nvme0n1 < nvme10n1. Runs of digits compare as numbers
+// without being converted, so no run is too long for it.
 bool natural_less(const std::string &a, const std::string &b) {
+  auto digit = [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; };
   size_t i = 0, j = 0;
   while (i < a.size() && j < b.size()) {
-    if (std::isdigit(static_cast<unsigned char>(a[i])) &&
-        std::isdigit(static_cast<unsigned char>(b[j]))) {
+    if (digit(a[i]) && digit(b[j])) {
       size_t ie = i, je = j;
-      while (ie < a.size() && std::isdigit(static_cast<unsigned char>(a[ie]))) ++ie;
-      while (je < b.size() && std::isdigit(static_cast<unsigned char>(b[je]))) ++je;
-      unsigned long long x = std::stoull(a.substr(i, ie - i));
-      unsigned long long y = std::stoull(b.substr(j, je - j));
-      if (x != y) return x < y;
+      while (ie < a.size() && digit(a[ie])) ++ie;
+      while (je < b.size() && digit(b[je])) ++je;
+      // Without leading zeros, the longer run is the larger number; runs of one length
+      // compare digit by digit.
+      while (i + 1 < ie && a[i] == '0') ++i;
+      while (j + 1 < je && b[j] == '0') ++j;
+      if (ie - i != je - j) return ie - i < je - j;
+      if (int order = a.compare(i, ie - i, b, j, je - j)) return order < 0;
       i = ie;
       j = je;
     } else {
