@@ -430,6 +430,21 @@ TEST(FabricatedMachine, MountPointsAreUnescapedAndTheLastMountOnAPointWins) {
             Strings{"Disk #0, Partition #1"});
 }
 
+// Containers and automounters can leave tens of thousands of mounts.
+TEST(FabricatedMachine, ThirtyThousandMounts) {
+  MachineTree tree;
+  tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0, 2);
+  std::string mountinfo;
+  for (int i = 0; i < 30000; ++i)  // every point mounted twice
+    mountinfo += std::to_string(i + 100) + " 1 8:1 / /srv/" + std::to_string(i / 2) +
+                 " rw - ext4 /dev/sda1 rw\n";
+  tree.write("proc/self/mountinfo", mountinfo + "9 1 8:2 / / rw - ext4 /dev/sda2 rw\n");
+  Provider p(tree.root());
+  EXPECT_EQ(p.query("SELECT * FROM Win32_LogicalDisk", "DeviceID").size(), 15001u);
+  Provider::Lookup r = p.system_disk();
+  EXPECT_EQ(r.result, 0) << r.error_text;
+}
+
 TEST(FabricatedMachine, RootOnNoBlockDevice) {
   MachineTree tree;
   tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0, 1);

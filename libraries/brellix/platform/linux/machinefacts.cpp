@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 #include <sstream>
+#include <unordered_set>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -202,7 +203,7 @@ std::string udev_value(const std::vector<std::string> &entries, const std::strin
 }
 }  // namespace
 
-std::vector<MachineFacts::Mount> MachineFacts::mounts() const {
+const std::vector<MachineFacts::Mount> &MachineFacts::mounts() const {
   if (mounts_) return *mounts_;
   mounts_.emplace();
   std::vector<Mount> &result = *mounts_;
@@ -230,13 +231,16 @@ std::vector<MachineFacts::Mount> MachineFacts::mounts() const {
           !trim(number).empty())
         dev = trim(number);
     }
-    Mount mount{unescape_mount(mount_point), dev, fs_type};
-    // A later mount on the same point hides the earlier one.
-    result.erase(std::remove_if(result.begin(), result.end(),
-                                [&](const Mount &m) { return m.mount_point == mount.mount_point; }),
-                 result.end());
-    result.push_back(mount);
+    result.push_back(Mount{unescape_mount(mount_point), dev, fs_type});
   }
+  // A later mount on the same point hides the earlier one: keep each point's last line,
+  // in the order of those lines.
+  std::unordered_set<std::string> seen;
+  std::vector<Mount> visible;
+  for (auto it = result.rbegin(); it != result.rend(); ++it)
+    if (seen.insert(it->mount_point).second) visible.push_back(std::move(*it));
+  std::reverse(visible.begin(), visible.end());
+  result = std::move(visible);
   return result;
 }
 

@@ -85,7 +85,7 @@ class MachineFacts {
   // The disks with their names and device numbers; `with_partitions` also reads their
   // partitions, which only the partition queries need.
   std::vector<Disk> disks(bool with_partitions = false) const;
-  std::vector<Mount> mounts() const;
+  const std::vector<Mount> &mounts() const;
   void read_partitions(Disk &disk, const std::set<std::string> &mounted) const;
   std::vector<std::string> udev(const std::string &dev) const;
   Instance disk_instance(const Disk &disk, size_t index) const;
