@@ -394,6 +394,17 @@ TEST(FabricatedMachine, LongRunsOfDigitsInDiskNamesSortByValue) {
             (Strings{"S99", "S00", "S01"}));
 }
 
+// udev already says the table is GPT: sector 0 (here an MBR with a signature) stays unread.
+TEST(FabricatedMachine, GptDiskKnownToUdevHasNoSignature) {
+  MachineTree tree;
+  tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0);
+  tree.udev("8:0",
+            {"ID_PART_TABLE_TYPE=gpt", "ID_PART_TABLE_UUID=0c8b7a2e-1b2c-4d5e-8f90-a1b2c3d4e5f6"});
+  tree.mbr("sda", 0x12345678);
+  Provider p(tree.root());
+  EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive", "Signature"), Strings{"null"});
+}
+
 // Firmware RAID (and partitioned md arrays) put the root on a partition of the volume.
 TEST(FabricatedMachine, RootOnAPartitionOfAnMdVolume) {
   MachineTree tree;

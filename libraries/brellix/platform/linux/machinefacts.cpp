@@ -335,7 +335,9 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
   }
 
   Value signature;
-  if (equal_ignoring_case(udev_value(udev_entries, "ID_PART_TABLE_TYPE"), "dos")) {
+  const std::string table = udev_value(udev_entries, "ID_PART_TABLE_TYPE");
+  const bool dos_table = equal_ignoring_case(table, "dos");
+  if (dos_table) {
     std::string uuid = udev_value(udev_entries, "ID_PART_TABLE_UUID");
     try {
       size_t used = 0;
@@ -345,7 +347,9 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
     } catch (...) {
     }
   }
-  if (signature.kind == Value::Null) {
+  // Sector 0 only when udev has not already named another kind of table (GPT): opening
+  // a whole disk can wake it or stall on it.
+  if (signature.kind == Value::Null && (table.empty() || dos_table)) {
     unsigned char sector[512];
     int fd = ::open(path("dev/" + disk.name).c_str(), O_RDONLY | O_CLOEXEC);
     bool whole = fd >= 0 && ::pread(fd, sector, sizeof sector, 0) == sizeof sector;
