@@ -441,6 +441,28 @@ TEST(FabricatedMachine, MountPointsAreUnescapedAndTheLastMountOnAPointWins) {
             Strings{"Disk #0, Partition #1"});
 }
 
+// What the answer depends on, unreadable, fails the query instead of reading as nothing
+// there. Something of the wrong kind in its place is refused to root as well.
+TEST(FabricatedMachine, UnreadableFactsFailTheQuery) {
+  struct Case {
+    const char *path;
+    bool make_directory;
+    const char *wql;
+  };
+  for (const Case &c : {Case{"sys/block", false, "SELECT * FROM Win32_DiskDrive"},
+                        Case{"proc/self/mountinfo", true, "SELECT * FROM Win32_LogicalDisk"},
+                        Case{"sys/block/sda/sda1/partition", true,
+                             "SELECT * FROM Win32_DiskPartition"}}) {
+    MachineTree tree;
+    tree.add_disk("sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", 8, 0, 1);
+    std::filesystem::remove_all(tree.root() + "/" + c.path);
+    if (c.make_directory) std::filesystem::create_directory(tree.root() + "/" + c.path);
+    else tree.write(c.path, "");
+    Provider p(tree.root());
+    EXPECT_EQ(p.query(c.wql, "DeviceID"), Strings{"80041001"}) << c.path;
+  }
+}
+
 // Containers and automounters can leave tens of thousands of mounts.
 TEST(FabricatedMachine, ThirtyThousandMounts) {
   MachineTree tree;

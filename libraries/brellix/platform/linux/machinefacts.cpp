@@ -9,6 +9,7 @@
 #include <unordered_set>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -44,30 +45,73 @@ std::string trim(std::string text) {
   return text.substr(start);
 }
 
-// The whole file, or false when it cannot be read (absent, or refused to us).
-bool read_file(const std::string &path, std::string &content) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  content.clear();
-  char chunk[4096];
-  for (;;) {
-    ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return false;
-    }
-    if (got == 0) break;
-    content.append(chunk, static_cast<size_t>(got));
+// A file or directory that the answer depends on could not be read: the query fails
+// rather than answer as if the machine had less on it.
+struct Unreadable {};
+
+// What a path that cannot be read means for the answer.
+enum class Need {
+  Always,     // nothing can be answered without it (/sys/block, mountinfo)
+  IfPresent,  // its absence is a fact (no partition file, no holders)
+  Optional,   // an identity detail: absent or refused to us, it is null
+};
+
+// Returns when `error` leaves the answer sound, with the path taken as missing.
+void accept_missing(int error, Need need) {
+  if (need == Need::IfPresent && (error == ENOENT || error == ENOTDIR)) return;
+  // Running short of descriptors or memory says nothing about the file itself.
+  if (need == Need::Optional && error != EMFILE && error != ENFILE && error != ENOMEM) return;
+  throw Unreadable();
+}
+
+struct Descriptor {
+  int fd;
+  ~Descriptor() {
+    if (fd >= 0) ::close(fd);
   }
-  ::close(fd);
-  return true;
+};
+
+// The file's first `limit` bytes (all of it by default), or false when it is missing.
+bool read_file(const std::string &path, std::string &content, Need need,
+               size_t limit = std::string::npos) {
+  content.clear();
+  Descriptor file{::open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+  int error = file.fd < 0 ? errno : 0;
+  char chunk[4096];
+  while (error == 0 && content.size() < limit) {
+    ssize_t got = ::read(file.fd, chunk, std::min(sizeof chunk, limit - content.size()));
+    if (got < 0 && errno != EINTR) error = errno;
+    if (got == 0) break;
+    if (got > 0) content.append(chunk, static_cast<size_t>(got));
+  }
+  if (error == 0) return true;
+  accept_missing(error, need);
+  return false;
 }
 
 Value text_value(const std::string &path) {
   std::string content;
-  if (!read_file(path, content)) return Value::null();
+  if (!read_file(path, content, Need::Optional)) return Value::null();
   return Value::string(trim(content));
+}
+
+// The names in a directory; none when it is missing.
+std::vector<std::string> list_directory(const std::string &dir, Need need) {
+  std::vector<std::string> names;
+  std::error_code error;
+  fs::directory_iterator it(dir, error);
+  for (; !error && it != fs::directory_iterator(); it.increment(error))
+    names.push_back(it->path().filename().string());
+  if (!error) return names;
+  accept_missing(error.value(), need);
+  return {};
+}
+
+bool present(const std::string &path, Need need) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) == 0) return true;
+  accept_missing(errno, need);
+  return false;
 }
 
 // Orders sda < sdb < sdaa and nvme0n1 < nvme10n1. Runs of digits compare as numbers
@@ -110,10 +154,13 @@ bool numbered(const std::string &component, const char *prefix) {
   });
 }
 
+// The path with its links resolved; empty when it leads nowhere.
 std::string canonical(const std::string &path) {
   std::error_code error;
   fs::path resolved = fs::canonical(path, error);
-  return error ? std::string() : resolved.string();
+  if (!error) return resolved.string();
+  accept_missing(error.value(), Need::IfPresent);
+  return std::string();
 }
 
 // Mount points in mountinfo carry octal escapes for blanks and backslashes.
@@ -172,7 +219,26 @@ std::string MachineFacts::path(const std::string &relative) const {
   return root_ == "/" ? "/" + relative : root_ + "/" + relative;
 }
 
-std::vector<Instance> MachineFacts::instances(const ClassSchema &cls) const {
+HRESULT MachineFacts::instances(const ClassSchema &cls, std::vector<Instance> &out) const {
+  try {
+    out = read_instances(cls);
+  } catch (const Unreadable &) {
+    return WBEM_E_FAILED;
+  }
+  return WBEM_S_NO_ERROR;
+}
+
+HRESULT MachineFacts::associators(const Instance &source, const ClassSchema *result,
+                                  std::vector<Instance> &out) const {
+  try {
+    out = read_associators(source, result);
+  } catch (const Unreadable &) {
+    return WBEM_E_FAILED;
+  }
+  return WBEM_S_NO_ERROR;
+}
+
+std::vector<Instance> MachineFacts::read_instances(const ClassSchema &cls) const {
   const std::string name = cls.name;
   if (name == "Win32_Processor") return processors();
   if (name == "Win32_DiskDrive") return disk_drives();
@@ -187,7 +253,7 @@ std::vector<Instance> MachineFacts::instances(const ClassSchema &cls) const {
 std::vector<std::string> MachineFacts::udev(const std::string &dev) const {
   std::vector<std::string> entries;
   std::string content;
-  if (!read_file(path("run/udev/data/b" + dev), content)) return entries;
+  if (!read_file(path("run/udev/data/b" + dev), content, Need::Optional)) return entries;
   std::istringstream lines(content);
   std::string line;
   while (std::getline(lines, line))
@@ -205,10 +271,9 @@ std::string udev_value(const std::vector<std::string> &entries, const std::strin
 
 const std::vector<MachineFacts::Mount> &MachineFacts::mounts() const {
   if (mounts_) return *mounts_;
-  mounts_.emplace();
-  std::vector<Mount> &result = *mounts_;
+  std::vector<Mount> result;
   std::string content;
-  if (!read_file(path("proc/self/mountinfo"), content)) return result;
+  read_file(path("proc/self/mountinfo"), content, Need::Always);
   std::istringstream lines(content);
   std::string line;
   while (std::getline(lines, line)) {
@@ -227,7 +292,8 @@ const std::vector<MachineFacts::Mount> &MachineFacts::mounts() const {
       const std::string node = canonical(path(unescape_mount(source).substr(1)));
       std::string number;
       if (!node.empty() &&
-          read_file(path("sys/class/block/" + fs::path(node).filename().string() + "/dev"), number) &&
+          read_file(path("sys/class/block/" + fs::path(node).filename().string() + "/dev"), number,
+                    Need::IfPresent) &&
           !trim(number).empty())
         dev = trim(number);
     }
@@ -240,55 +306,56 @@ const std::vector<MachineFacts::Mount> &MachineFacts::mounts() const {
   for (auto it = result.rbegin(); it != result.rend(); ++it)
     if (seen.insert(it->mount_point).second) visible.push_back(std::move(*it));
   std::reverse(visible.begin(), visible.end());
-  result = std::move(visible);
-  return result;
+  mounts_ = std::move(visible);
+  return *mounts_;
 }
 
 std::vector<MachineFacts::Disk> MachineFacts::disks(bool with_partitions) const {
+  // Facts are kept only once read whole: a failed read leaves nothing half-filled behind.
   if (!disks_) {
-    disks_.emplace();
-    std::error_code error;
-    for (const auto &entry : fs::directory_iterator(path("sys/block"), error)) {
-      const std::string name = entry.path().filename().string();
+    std::vector<Disk> found;
+    for (const std::string &name : list_directory(path("sys/block"), Need::Always)) {
       if (starts_with(name, "loop") || starts_with(name, "zram") || starts_with(name, "dm-") ||
           starts_with(name, "md") || starts_with(name, "sr") || starts_with(name, "ram") ||
           starts_with(name, "fd"))
         continue;
-      const std::string block = entry.path().string();
-      if (!fs::exists(block + "/device", error)) continue;
+      const std::string block = path("sys/block/" + name);
+      if (!present(block + "/device", Need::IfPresent)) continue;
       Disk disk;
       disk.name = name;
       disk.sys_dir = canonical(block);
-      if (disk.sys_dir.empty()) continue;
-      read_file(block + "/dev", disk.dev);
+      // Either is missing only for a disk that went away meanwhile.
+      if (disk.sys_dir.empty() || !read_file(block + "/dev", disk.dev, Need::IfPresent)) continue;
       disk.dev = trim(disk.dev);
-      disks_->push_back(std::move(disk));
+      found.push_back(std::move(disk));
     }
-    std::sort(disks_->begin(), disks_->end(),
+    std::sort(found.begin(), found.end(),
               [](const Disk &a, const Disk &b) { return natural_less(a.name, b.name); });
+    disks_ = std::move(found);
   }
   if (with_partitions && !partitions_read_) {
-    partitions_read_ = true;
     std::set<std::string> mounted;
     for (const auto &mount : mounts()) mounted.insert(mount.dev);
-    for (Disk &disk : *disks_) read_partitions(disk, mounted);
+    std::vector<Disk> partitioned = *disks_;
+    for (Disk &disk : partitioned) read_partitions(disk, mounted);
+    disks_ = std::move(partitioned);
+    partitions_read_ = true;
   }
   return *disks_;
 }
 
 void MachineFacts::read_partitions(Disk &disk, const std::set<std::string> &mounted) const {
-  std::error_code error;
   std::vector<std::pair<long, std::string>> parts;
-  for (const auto &child : fs::directory_iterator(disk.sys_dir, error)) {
-    // Partitions are the subdirectories named after the disk (sda1, nvme0n1p1).
-    if (!starts_with(child.path().filename().string(), disk.name.c_str()) ||
-        !child.is_directory(error))
-      continue;
+  for (const std::string &child : list_directory(disk.sys_dir, Need::Always)) {
+    // Partitions are the subdirectories named after the disk (sda1, nvme0n1p1) that hold
+    // a partition number.
     std::string number;
-    if (!read_file(child.path().string() + "/partition", number)) continue;
+    if (!starts_with(child, disk.name.c_str()) ||
+        !read_file(disk.sys_dir + "/" + child + "/partition", number, Need::IfPresent))
+      continue;
     try {
-      parts.emplace_back(std::stol(trim(number)), child.path().filename().string());
-    } catch (...) {
+      parts.emplace_back(std::stol(trim(number)), child);
+    } catch (const std::logic_error &) {
     }
   }
   std::sort(parts.begin(), parts.end());
@@ -297,7 +364,7 @@ void MachineFacts::read_partitions(Disk &disk, const std::set<std::string> &moun
   // A filesystem or a device-mapper/md volume straight on the disk counts as one
   // implicit partition, as Windows shows a volume on an unpartitioned disk.
   if (disk.partitions.empty()) {
-    bool held = fs::directory_iterator(disk.sys_dir + "/holders", error) != fs::directory_iterator();
+    bool held = !list_directory(disk.sys_dir + "/holders", Need::IfPresent).empty();
     disk.whole_disk_filesystem = held || mounted.count(disk.dev) != 0;
   }
 }
@@ -328,7 +395,7 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
   if (serial.kind == Value::Null) {
     // SCSI inquiry page 0x80: four header bytes, then the serial number.
     std::string page;
-    if (read_file(block + "/device/vpd_pg80", page) && page.size() >= 4) {
+    if (read_file(block + "/device/vpd_pg80", page, Need::Optional) && page.size() >= 4) {
       size_t length = (static_cast<unsigned char>(page[2]) << 8) | static_cast<unsigned char>(page[3]);
       serial = Value::string(trim(page.substr(4, length)));
     }
@@ -350,14 +417,14 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
   // Sector 0 only when udev has not already named another kind of table (GPT): opening
   // a whole disk can wake it or stall on it.
   if (signature.kind == Value::Null && (table.empty() || dos_table)) {
-    unsigned char sector[512];
-    int fd = ::open(path("dev/" + disk.name).c_str(), O_RDONLY | O_CLOEXEC);
-    bool whole = fd >= 0 && ::pread(fd, sector, sizeof sector, 0) == sizeof sector;
-    if (fd >= 0) ::close(fd);
-    if (whole && sector[510] == 0x55 && sector[511] == 0xAA && sector[446 + 4] != 0xEE) {
-      uint32_t value = sector[440] | (sector[441] << 8) | (sector[442] << 16) |
-                       (static_cast<uint32_t>(sector[443]) << 24);
-      signature = Value::int32(static_cast<int32_t>(value));
+    std::string first;
+    if (read_file(path("dev/" + disk.name), first, Need::Optional, 512) && first.size() == 512) {
+      const auto *sector = reinterpret_cast<const unsigned char *>(first.data());
+      if (sector[510] == 0x55 && sector[511] == 0xAA && sector[446 + 4] != 0xEE) {
+        uint32_t value = sector[440] | (sector[441] << 8) | (sector[442] << 16) |
+                         (static_cast<uint32_t>(sector[443]) << 24);
+        signature = Value::int32(static_cast<int32_t>(value));
+      }
     }
   }
 
@@ -375,9 +442,10 @@ Instance MachineFacts::disk_instance(const Disk &disk, size_t index) const {
 
 std::vector<Instance> MachineFacts::disk_drives() const {
   if (!disk_drives_) {
-    disk_drives_.emplace();
+    std::vector<Instance> drives;
     std::vector<Disk> all = disks();
-    for (size_t i = 0; i < all.size(); ++i) disk_drives_->push_back(disk_instance(all[i], i));
+    for (size_t i = 0; i < all.size(); ++i) drives.push_back(disk_instance(all[i], i));
+    disk_drives_ = std::move(drives);
   }
   return *disk_drives_;
 }
@@ -428,15 +496,12 @@ void MachineFacts::partitions_under(const std::string &sys_dir, const std::vecto
     }
   }
   // Device-mapper and md volumes: the partitions of the devices under them.
-  std::error_code error;
-  std::vector<std::string> slaves;
-  for (const auto &slave : fs::directory_iterator(sys_dir + "/slaves", error))
-    slaves.push_back(slave.path().filename().string());
+  std::vector<std::string> slaves = list_directory(sys_dir + "/slaves", Need::IfPresent);
   std::sort(slaves.begin(), slaves.end(), natural_less);
   for (const auto &slave : slaves)
     partitions_under(canonical(sys_dir + "/slaves/" + slave), all, ids, depth + 1);
   // A partition of such a volume (firmware RAID's md126p1) lies on the volume's devices.
-  if (slaves.empty() && fs::exists(sys_dir + "/partition", error))
+  if (slaves.empty() && present(sys_dir + "/partition", Need::IfPresent))
     partitions_under(parent, all, ids, depth + 1);
 }
 
@@ -444,7 +509,7 @@ std::vector<Instance> MachineFacts::processors() const {
   std::set<std::string> packages;
   std::string model;
   std::string content;
-  if (read_file(path("proc/cpuinfo"), content)) {
+  if (read_file(path("proc/cpuinfo"), content, Need::IfPresent)) {
     std::istringstream lines(content);
     std::string line;
     while (std::getline(lines, line)) {
@@ -522,8 +587,8 @@ std::vector<Instance> MachineFacts::logical_disks() const {
   return result;
 }
 
-std::vector<Instance> MachineFacts::associators(const Instance &source,
-                                                const ClassSchema *result_class) const {
+std::vector<Instance> MachineFacts::read_associators(const Instance &source,
+                                                     const ClassSchema *result_class) const {
   auto wanted = [&](const char *name) {
     return result_class == nullptr || equal_ignoring_case(result_class->name, name);
   };

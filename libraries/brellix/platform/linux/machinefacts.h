@@ -61,11 +61,13 @@ class MachineFacts {
   // The classes known here; null when there is no such class.
   static const ClassSchema *schema(const std::string &class_name);
 
-  // Every instance of a known class, in a stable order.
-  std::vector<Instance> instances(const ClassSchema &cls) const;
+  // Every instance of a known class, in a stable order. Both queries answer
+  // WBEM_E_FAILED when a file or directory the answer depends on cannot be read.
+  HRESULT instances(const ClassSchema &cls, std::vector<Instance> &out) const;
 
   // The instances of `result` (or of every class, when null) associated with `source`.
-  std::vector<Instance> associators(const Instance &source, const ClassSchema *result) const;
+  HRESULT associators(const Instance &source, const ClassSchema *result,
+                      std::vector<Instance> &out) const;
 
  private:
   struct Disk {
@@ -80,6 +82,11 @@ class MachineFacts {
     std::string dev;
     std::string fs_type;
   };
+
+  // These throw Unreadable (machinefacts.cpp), which the two queries above turn into
+  // their result.
+  std::vector<Instance> read_instances(const ClassSchema &cls) const;
+  std::vector<Instance> read_associators(const Instance &source, const ClassSchema *result) const;
 
   std::string path(const std::string &relative) const;
   // The disks with their names and device numbers; `with_partitions` also reads their

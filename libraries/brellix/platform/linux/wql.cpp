@@ -156,7 +156,10 @@ HRESULT run_select(const MachineFacts &facts, Parser &parser, std::vector<Instan
     if (!has_property(*cls, name)) return WBEM_E_INVALID_QUERY;
   if (filtered && !has_property(*cls, property)) return WBEM_E_INVALID_QUERY;
 
-  for (auto &instance : facts.instances(*cls)) {
+  std::vector<Instance> all;
+  HRESULT read = facts.instances(*cls, all);
+  if (FAILED(read)) return read;
+  for (auto &instance : all) {
     if (filtered && !matches(instance.find(property), literal, equal)) continue;
     if (!selected.empty()) {
       Instance projected;
@@ -196,12 +199,13 @@ HRESULT run_associators(const MachineFacts &facts, Parser &parser, std::vector<I
     if (result_class == nullptr) return WBEM_E_INVALID_CLASS;
   }
 
-  for (const auto &instance : facts.instances(*cls)) {
+  std::vector<Instance> all;
+  HRESULT read = facts.instances(*cls, all);
+  if (FAILED(read)) return read;
+  for (const auto &instance : all) {
     const Value *id = instance.find(key);
-    if (id && id->kind == Value::String && equal_ignoring_case(id->text, value.text)) {
-      out = facts.associators(instance, result_class);
-      return WBEM_S_NO_ERROR;
-    }
+    if (id && id->kind == Value::String && equal_ignoring_case(id->text, value.text))
+      return facts.associators(instance, result_class, out);
   }
   return WBEM_E_NOT_FOUND;
 }

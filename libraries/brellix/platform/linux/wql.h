@@ -14,7 +14,7 @@ namespace brellix_linux {
 // WBEM_S_NO_ERROR with the matching objects, or the WMI error code:
 // WBEM_E_INVALID_QUERY for text that does not parse or names an unknown property,
 // WBEM_E_INVALID_CLASS for an unknown class, WBEM_E_NOT_FOUND for an ASSOCIATORS
-// source object that does not exist.
+// source object that does not exist, WBEM_E_FAILED when the machine's facts cannot be read.
 HRESULT run_wql(const MachineFacts &facts, const std::string &query, std::vector<Instance> &out);
 
 }  // namespace brellix_linux
