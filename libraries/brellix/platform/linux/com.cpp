@@ -57,7 +57,7 @@ HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID 
     return REGDB_E_CLASSNOTREG;
   if (iid != IID_IWbemLocator && iid != IID_IUnknown) return E_NOINTERFACE;
   *object = brellix_linux::create_locator("/");
-  return S_OK;
+  return *object != nullptr ? S_OK : E_OUTOFMEMORY;
 }
 
 HRESULT CoSetProxyBlanket(IUnknown *proxy, DWORD, DWORD, OLECHAR *, DWORD, DWORD,

@@ -5,11 +5,25 @@
 
 #include <atomic>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace brellix_linux {
 
 namespace {
+
+// No exception may cross into brellix: from there it would reach Python's C code and
+// end the process.
+template <typename Body>
+HRESULT guarded(Body body) {
+  try {
+    return body();
+  } catch (const std::bad_alloc &) {
+    return E_OUTOFMEMORY;
+  } catch (...) {
+    return WBEM_E_FAILED;
+  }
+}
 
 template <typename Interface, const IID &Iid>
 class ComObject : public Interface {
@@ -42,27 +56,29 @@ class ClassObject : public ComObject<IWbemClassObject, IID_IWbemClassObject> {
   HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG, VARIANT *value, CIMTYPE *type,
                                 LONG *flavor) override {
     if (name == nullptr) return WBEM_E_INVALID_PARAMETER;
-    const Value *found = instance_.find(to_utf8(name));
-    if (found == nullptr) return WBEM_E_NOT_FOUND;
-    if (value != nullptr) {
-      VariantInit(value);
-      if (found->kind == Value::String) {
-        value->vt = VT_BSTR;
-        value->bstrVal = SysAllocString(from_utf8(found->text).c_str());
-        if (value->bstrVal == nullptr) {
-          value->vt = VT_EMPTY;
-          return E_OUTOFMEMORY;
+    return guarded([&]() -> HRESULT {
+      const Value *found = instance_.find(to_utf8(name));
+      if (found == nullptr) return WBEM_E_NOT_FOUND;
+      if (value != nullptr) {
+        VariantInit(value);
+        if (found->kind == Value::String) {
+          value->vt = VT_BSTR;
+          value->bstrVal = SysAllocString(from_utf8(found->text).c_str());
+          if (value->bstrVal == nullptr) {
+            value->vt = VT_EMPTY;
+            return E_OUTOFMEMORY;
+          }
+        } else if (found->kind == Value::Int32) {
+          value->vt = VT_I4;
+          value->lVal = found->number;
+        } else {
+          value->vt = VT_NULL;
         }
-      } else if (found->kind == Value::Int32) {
-        value->vt = VT_I4;
-        value->lVal = found->number;
-      } else {
-        value->vt = VT_NULL;
       }
-    }
-    if (type != nullptr) *type = found->kind == Value::Int32 ? CIM_UINT32 : CIM_STRING;
-    if (flavor != nullptr) *flavor = 0;
-    return WBEM_S_NO_ERROR;
+      if (type != nullptr) *type = found->kind == Value::Int32 ? CIM_UINT32 : CIM_STRING;
+      if (flavor != nullptr) *flavor = 0;
+      return WBEM_S_NO_ERROR;
+    });
   }
 
  private:
@@ -76,11 +92,15 @@ class Enumerator : public ComObject<IEnumWbemClassObject, IID_IEnumWbemClassObje
   HRESULT STDMETHODCALLTYPE Next(LONG, ULONG count, IWbemClassObject **objects,
                                  ULONG *returned) override {
     if (objects == nullptr || returned == nullptr || count == 0) return WBEM_E_INVALID_PARAMETER;
-    ULONG delivered = 0;
-    while (delivered < count && next_ < instances_.size())
-      objects[delivered++] = new ClassObject(std::move(instances_[next_++]));
-    *returned = delivered;
-    return delivered == count ? WBEM_S_NO_ERROR : WBEM_S_FALSE;
+    *returned = 0;
+    return guarded([&]() -> HRESULT {
+      while (*returned < count && next_ < instances_.size()) {
+        objects[*returned] = new ClassObject(std::move(instances_[next_]));
+        ++next_;
+        ++*returned;
+      }
+      return *returned == count ? WBEM_S_NO_ERROR : WBEM_S_FALSE;
+    });
   }
 
  private:
@@ -96,13 +116,15 @@ class Services : public ComObject<IWbemServices, IID_IWbemServices> {
                                       IWbemContext *, IEnumWbemClassObject **enumerator) override {
     if (enumerator == nullptr || query == nullptr) return WBEM_E_INVALID_PARAMETER;
     *enumerator = nullptr;
-    if (language == nullptr || !equal_ignoring_case(to_utf8(language), "WQL"))
-      return WBEM_E_INVALID_QUERY_TYPE;
-    std::vector<Instance> instances;
-    HRESULT result = run_wql(*facts_, to_utf8(query), instances);
-    if (FAILED(result)) return result;
-    *enumerator = new Enumerator(std::move(instances));
-    return WBEM_S_NO_ERROR;
+    return guarded([&]() -> HRESULT {
+      if (language == nullptr || !equal_ignoring_case(to_utf8(language), "WQL"))
+        return WBEM_E_INVALID_QUERY_TYPE;
+      std::vector<Instance> instances;
+      HRESULT result = run_wql(*facts_, to_utf8(query), instances);
+      if (FAILED(result)) return result;
+      *enumerator = new Enumerator(std::move(instances));
+      return WBEM_S_NO_ERROR;
+    });
   }
 
  private:
@@ -119,14 +141,16 @@ class Locator : public ComObject<IWbemLocator, IID_IWbemLocator> {
     if (services == nullptr) return WBEM_E_INVALID_PARAMETER;
     *services = nullptr;
     if (resource == nullptr) return WBEM_E_INVALID_NAMESPACE;
-    std::string name = to_utf8(resource);
-    for (char &c : name)
-      if (c == '/') c = '\\';
-    if (name.rfind("\\\\.\\", 0) == 0) name = name.substr(4);
-    // ROOT\CIMV2 is the only namespace there is here.
-    if (!equal_ignoring_case(name, "ROOT\\CIMV2")) return WBEM_E_INVALID_NAMESPACE;
-    *services = new Services(std::make_shared<MachineFacts>(root_));
-    return WBEM_S_NO_ERROR;
+    return guarded([&]() -> HRESULT {
+      std::string name = to_utf8(resource);
+      for (char &c : name)
+        if (c == '/') c = '\\';
+      if (name.rfind("\\\\.\\", 0) == 0) name = name.substr(4);
+      // ROOT\CIMV2 is the only namespace there is here.
+      if (!equal_ignoring_case(name, "ROOT\\CIMV2")) return WBEM_E_INVALID_NAMESPACE;
+      *services = new Services(std::make_shared<MachineFacts>(root_));
+      return WBEM_S_NO_ERROR;
+    });
   }
 
  private:
@@ -135,7 +159,13 @@ class Locator : public ComObject<IWbemLocator, IID_IWbemLocator> {
 
 }  // namespace
 
-IWbemLocator *create_locator(const std::string &root) { return new Locator(root); }
+IWbemLocator *create_locator(const std::string &root) {
+  try {
+    return new Locator(root);
+  } catch (const std::bad_alloc &) {
+    return nullptr;
+  }
+}
 
 std::string to_utf8(const wchar_t *text) {
   std::string out;

@@ -7,7 +7,8 @@
 
 namespace brellix_linux {
 
-// A new locator (one reference) whose services read the machine under `root`.
+// A new locator (one reference) whose services read the machine under `root`; null
+// when there is no memory for it.
 IWbemLocator *create_locator(const std::string &root);
 
 // Text between the wide strings of the COM surface and the UTF-8 of the facts.
