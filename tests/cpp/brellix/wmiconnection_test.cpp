@@ -41,6 +41,9 @@ struct StepFailure {
   std::vector<std::string> at_end;  // calls made while the connection ends
 };
 
+// The step's name stands for the parameter in test lists and ctest's names.
+void PrintTo(const StepFailure &f, std::ostream *out) { *out << f.name; }
+
 class ConnectStepFailure : public ScriptedTest, public ::testing::WithParamInterface<StepFailure> {};
 
 TEST_P(ConnectStepFailure, StopsWithItsMessageStatusAndReleases) {
@@ -74,8 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
         StepFailure{"server", &Script::connect_server, WBEM_E_INVALID_NAMESPACE,
                     "\nCould not connect to WMI", {"Release(locator)", "CoUninitialize"}},
         StepFailure{"blanket", &Script::proxy_blanket, E_INVALIDARG, "\nCould not set proxy blanket",
-                    {"Release(services)", "Release(locator)", "CoUninitialize"}}),
-    [](const ::testing::TestParamInfo<StepFailure> &info) { return std::string(info.param.name); });
+                    {"Release(services)", "Release(locator)", "CoUninitialize"}}));
 
 TEST_F(ConnectionTest, AcceptsAnExistingApartmentWithoutUninitialisingIt) {
   for (HRESULT existing : {S_FALSE, RPC_E_CHANGED_MODE}) {
