@@ -135,3 +135,18 @@ def test_no_display_means_no_monitor(monkeypatch):
     with pytest.raises(RuntimeError) as raised:
         brellix.get_monitors_info()
     assert str(raised.value) == ""
+
+
+def set_monitors(display, *monitors):
+    """Adds RandR monitors: (name as str or raw bytes, geometry as xrandr writes it)."""
+    for name, geometry in monitors:
+        subprocess.run(["xrandr", "-d", display, "--setmonitor", name, geometry, "none"],
+                       check=True, timeout=30)
+
+
+def test_names_cut_to_the_same_bytes_keep_their_own_sizes(xvfb):
+    shared = "m" * 31
+    set_monitors(xvfb, (shared + "left", "100/10x200/20+0+0"),
+                 (shared + "right", "101/11x201/21+0+0"))
+    assert brellix.get_monitors_info() == [
+        (shared, 100, 200, 10, 20), (shared, 101, 201, 11, 21), ("screen", 1920, 1080, 508, 286)]

@@ -13,7 +13,7 @@
 #include <vector>
 
 struct HMONITOR__ {
-  std::string name;
+  std::string name;  // as szDevice holds it
   RECT area;
   bool primary;
   uint32_t width_mm;
@@ -26,8 +26,10 @@ struct HDC__ {
 
 namespace {
 
-// The monitors of the enumeration running on this thread, for CreateDCA.
+// The enumeration running on this thread and the monitor it is visiting, for CreateDCA:
+// names cut to szDevice may repeat, so the visited monitor answers for its own name.
 thread_local const std::vector<HMONITOR__> *current_monitors = nullptr;
+thread_local const HMONITOR__ *current_monitor = nullptr;
 
 // Device contexts this thread made and has not deleted, so that a stale or foreign
 // handle is refused instead of being read. A context lives within one monitor step.
@@ -66,7 +68,8 @@ std::vector<HMONITOR__> read_monitors() {
       xcb_get_atom_name_reply_t *name = xcb_get_atom_name_reply(connection, cookies[index], nullptr);
       if (name != nullptr) {
         monitor.name.assign(xcb_get_atom_name_name(name),
-                            static_cast<size_t>(xcb_get_atom_name_name_length(name)));
+                            std::min(static_cast<size_t>(xcb_get_atom_name_name_length(name)),
+                                     static_cast<size_t>(CCHDEVICENAME - 1)));
         std::free(name);
       }
       monitor.area = {info->x, info->y, info->x + info->width, info->y + info->height};
@@ -87,12 +90,15 @@ BOOL EnumDisplayMonitors(HDC, LPCRECT, MONITORENUMPROC callback, LPARAM data) {
   if (callback == nullptr) return FALSE;
   std::vector<HMONITOR__> monitors = read_monitors();
   const std::vector<HMONITOR__> *outer = current_monitors;
+  const HMONITOR__ *outer_monitor = current_monitor;
   current_monitors = &monitors;
   for (auto &monitor : monitors) {
+    current_monitor = &monitor;
     RECT area = monitor.area;
     if (!callback(&monitor, nullptr, &area, data)) break;
   }
   current_monitors = outer;
+  current_monitor = outer_monitor;
   return TRUE;
 }
 
@@ -116,21 +122,29 @@ BOOL GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
 
 HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR, const DEVMODEA *) {
   if (driver == nullptr || std::strcmp(driver, "DISPLAY") != 0 || device == nullptr) return nullptr;
+  const HMONITOR__ *found = nullptr;
   std::vector<HMONITOR__> fresh;
-  const std::vector<HMONITOR__> *monitors = current_monitors;
-  if (monitors == nullptr) {
-    fresh = read_monitors();
-    monitors = &fresh;
+  if (current_monitor != nullptr && current_monitor->name == device) {
+    found = current_monitor;
+  } else {
+    const std::vector<HMONITOR__> *monitors = current_monitors;
+    if (monitors == nullptr) {
+      fresh = read_monitors();
+      monitors = &fresh;
+    }
+    for (const auto &monitor : *monitors) {
+      if (monitor.name == device) {
+        found = &monitor;
+        break;
+      }
+    }
   }
-  for (const auto &monitor : *monitors) {
-    if (monitor.name.compare(0, CCHDEVICENAME - 1, device) != 0) continue;
-    HDC hdc = new HDC__{static_cast<uint32_t>(monitor.area.right - monitor.area.left),
-                        static_cast<uint32_t>(monitor.area.bottom - monitor.area.top),
-                        monitor.width_mm, monitor.height_mm};
-    live_contexts.insert(hdc);
-    return hdc;
-  }
-  return nullptr;
+  if (found == nullptr) return nullptr;
+  HDC hdc = new HDC__{static_cast<uint32_t>(found->area.right - found->area.left),
+                      static_cast<uint32_t>(found->area.bottom - found->area.top),
+                      found->width_mm, found->height_mm};
+  live_contexts.insert(hdc);
+  return hdc;
 }
 
 int GetDeviceCaps(HDC hdc, int index) {
