@@ -144,9 +144,12 @@ def set_monitors(display, *monitors):
                        check=True, timeout=30)
 
 
-def test_names_cut_to_the_same_bytes_keep_their_own_sizes(xvfb):
+def test_names_are_whole_characters_and_each_keeps_its_own_sizes(xvfb):
     shared = "m" * 31
     set_monitors(xvfb, (shared + "left", "100/10x200/20+0+0"),
-                 (shared + "right", "101/11x201/21+0+0"))
+                 (shared + "right", "101/11x201/21+0+0"),
+                 ("n" * 30 + "\u00e9", "102/12x202/22+0+0"),  # bytes 31 and 32
+                 (b"caf\xe9", "103/13x203/23+0+0"))  # an atom in Latin-1
     assert brellix.get_monitors_info() == [
-        (shared, 100, 200, 10, 20), (shared, 101, 201, 11, 21), ("screen", 1920, 1080, 508, 286)]
+        (shared, 100, 200, 10, 20), (shared, 101, 201, 11, 21), ("n" * 30, 102, 202, 12, 22),
+        ("caf\u00e9", 103, 203, 13, 23), ("screen", 1920, 1080, 508, 286)]
