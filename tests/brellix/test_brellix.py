@@ -1,4 +1,5 @@
 import os
+import signal
 import subprocess
 import sys
 import threading
@@ -153,3 +154,56 @@ def test_names_are_whole_characters_and_each_keeps_its_own_sizes(xvfb):
     assert brellix.get_monitors_info() == [
         (shared, 100, 200, 10, 20), (shared, 101, 201, 11, 21), ("n" * 30, 102, 202, 12, 22),
         ("caf\u00e9", 103, 203, 13, 23), ("screen", 1920, 1080, 508, 286)]
+
+
+def monitors_in_a_fresh_interpreter():
+    """get_monitors_info() in a new interpreter, so that a call that never returns fails."""
+    out, _ = run_fresh("try:\n    print(brellix.get_monitors_info())\n"
+                       "except RuntimeError as error:\n    print(repr(error))\n")
+    return out
+
+
+def test_a_stopped_server_is_no_display_and_serves_again_once_resumed(start_xvfb):
+    _, server = start_xvfb()
+    server.send_signal(signal.SIGSTOP)
+    try:
+        assert monitors_in_a_fresh_interpreter() == "RuntimeError('')\n"
+    finally:
+        server.send_signal(signal.SIGCONT)
+    assert brellix.get_monitors_info() == [("screen", 1920, 1080, 508, 286)]
+
+
+# Accepts one client on the display number it prints, answers its connection setup (one
+# screen), then reads and never answers.
+SILENT_SERVER = r"""
+import socket, struct
+listener = socket.socket(socket.AF_UNIX)
+for number in range(4000, 5000):
+    try:
+        listener.bind("\0/tmp/.X11-unix/X%d" % number)
+        break
+    except OSError:
+        pass
+listener.listen()
+print(number, flush=True)
+client, _ = listener.accept()
+client.recv(4096)
+screen = struct.pack("<5I6HI4B", 1, 2, 0, 0, 0, 640, 480, 170, 127, 1, 1, 0, 0, 0, 24, 0)
+fixed = struct.pack("<4I2H8B4x", 0, 0x200000, 0x1fffff, 0, 0, 0xffff, 1, 0, 0, 0, 32, 32, 8, 255)
+client.sendall(struct.pack("<BxHHH", 1, 11, 0, (len(fixed) + len(screen)) // 4) + fixed + screen)
+while client.recv(4096):
+    pass
+"""
+
+
+def test_a_server_silent_after_the_connection_is_no_display(monkeypatch):
+    server = subprocess.Popen([sys.executable, "-c", SILENT_SERVER], stdout=subprocess.PIPE,
+                              text=True)
+    try:
+        number = server.stdout.readline().strip()
+        assert number, "the silent server did not start"
+        monkeypatch.setenv("DISPLAY", ":" + number)
+        assert monitors_in_a_fresh_interpreter() == "RuntimeError('')\n"
+    finally:
+        server.kill()
+        server.wait(timeout=10)

@@ -1,15 +1,27 @@
 // The Windows display functions over X11: RandR's active monitors, in the server's
-// order, through one X connection per enumeration. No display means no monitor.
+// order, through one X connection per enumeration. No display, or one that does not
+// answer in time, means no monitor.
 #include "../../platform.h"
 
 #include <xcb/randr.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
+
+#include <poll.h>
+#include <pthread.h>
+#include <signal.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 struct HMONITOR__ {
@@ -96,49 +108,167 @@ std::string device_name(const char *bytes, size_t size) {
   return text;
 }
 
-std::vector<HMONITOR__> read_monitors() {
-  std::vector<HMONITOR__> monitors;
-  int screen_number = 0;
-  xcb_connection_t *connection = xcb_connect(nullptr, &screen_number);
-  if (xcb_connection_has_error(connection)) {
-    xcb_disconnect(connection);
-    return monitors;
+using Clock = std::chrono::steady_clock;
+
+// How long the X server has to take the connection and answer everything one
+// enumeration asks. The caller holds the interpreter lock meanwhile; a server that takes
+// longer (stopped, wedged) counts as no display.
+constexpr std::chrono::seconds answer_time{3};
+
+struct FreeReply {
+  void operator()(void *reply) const { std::free(reply); }
+};
+template <typename Reply>
+using XReply = std::unique_ptr<Reply, FreeReply>;
+
+// xcb_connect waits for the server's first answer without limit, so it runs on a helper
+// thread. A caller that stops waiting leaves the connection to the helper, which closes
+// it whenever xcb_connect returns.
+struct PendingConnection {
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool done = false;
+  bool abandoned = false;
+  xcb_connection_t *connection = nullptr;
+  int screen = 0;
+};
+
+xcb_connection_t *connect_until(const std::string &display, Clock::time_point deadline,
+                                int &screen) {
+  auto pending = std::make_shared<PendingConnection>();
+  // The helper takes no signals: they stay with the threads that handle them.
+  sigset_t all, previous;
+  sigfillset(&all);
+  pthread_sigmask(SIG_SETMASK, &all, &previous);
+  try {
+    std::thread([pending, display] {
+      int screen = 0;
+      xcb_connection_t *connection = xcb_connect(display.c_str(), &screen);
+      std::lock_guard<std::mutex> lock(pending->mutex);
+      if (pending->abandoned) {
+        xcb_disconnect(connection);
+        return;
+      }
+      pending->connection = connection;
+      pending->screen = screen;
+      pending->done = true;
+      pending->finished.notify_one();
+    }).detach();
+  } catch (const std::exception &) {
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return nullptr;
   }
-  xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-  for (int i = 0; i < screen_number && screens.rem; ++i) xcb_screen_next(&screens);
-  if (screens.rem == 0) {
-    xcb_disconnect(connection);
-    return monitors;
+  pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  std::unique_lock<std::mutex> lock(pending->mutex);
+  if (!pending->finished.wait_until(lock, deadline, [&] { return pending->done; })) {
+    pending->abandoned = true;
+    return nullptr;
+  }
+  screen = pending->screen;
+  return pending->connection;
+}
+
+// One enumeration's X connection: every wait on the server ends at the same deadline.
+class XLink {
+ public:
+  explicit XLink(const char *display) : deadline_(Clock::now() + answer_time) {
+    connection_ = connect_until(display, deadline_, screen_);
+    if (connection_ != nullptr && xcb_connection_has_error(connection_)) {
+      xcb_disconnect(connection_);
+      connection_ = nullptr;
+    }
+  }
+  ~XLink() {
+    if (connection_ != nullptr) xcb_disconnect(connection_);
+  }
+  XLink(const XLink &) = delete;
+  XLink &operator=(const XLink &) = delete;
+
+  xcb_connection_t *connection() const { return connection_; }
+  int screen() const { return screen_; }
+  // The server did not answer in time or the connection broke: nothing it said counts.
+  bool silent() const { return silent_; }
+
+  // The reply to a request, or null for an error reply or no answer (see silent()).
+  template <typename Reply>
+  XReply<Reply> reply(unsigned int sequence) {
+    return XReply<Reply>(static_cast<Reply *>(wait(sequence)));
   }
 
-  xcb_randr_get_monitors_reply_t *reply = xcb_randr_get_monitors_reply(
-      connection, xcb_randr_get_monitors(connection, screens.data->root, 1), nullptr);
-  if (reply != nullptr) {
-    // Ask for every name first, then collect the answers: one round trip.
-    std::vector<xcb_get_atom_name_cookie_t> cookies;
-    for (auto it = xcb_randr_get_monitors_monitors_iterator(reply); it.rem;
-         xcb_randr_monitor_info_next(&it))
-      cookies.push_back(xcb_get_atom_name(connection, it.data->name));
-    size_t index = 0;
-    for (auto it = xcb_randr_get_monitors_monitors_iterator(reply); it.rem;
-         xcb_randr_monitor_info_next(&it), ++index) {
-      const xcb_randr_monitor_info_t *info = it.data;
-      HMONITOR__ monitor;
-      xcb_get_atom_name_reply_t *name = xcb_get_atom_name_reply(connection, cookies[index], nullptr);
-      if (name != nullptr) {
-        monitor.name = device_name(xcb_get_atom_name_name(name),
-                                   static_cast<size_t>(xcb_get_atom_name_name_length(name)));
-        std::free(name);
+ private:
+  void *wait(unsigned int sequence) {
+    if (silent_) return nullptr;
+    if (xcb_flush(connection_) > 0) {
+      for (;;) {
+        void *reply = nullptr;
+        xcb_generic_error_t *error = nullptr;
+        if (xcb_poll_for_reply(connection_, sequence, &reply, &error)) {
+          std::free(error);
+          if (reply == nullptr && xcb_connection_has_error(connection_)) break;
+          return reply;
+        }
+        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
+        if (left.count() <= 0 || xcb_connection_has_error(connection_)) break;
+        pollfd socket = {xcb_get_file_descriptor(connection_), POLLIN, 0};
+        if (poll(&socket, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
       }
-      monitor.area = {info->x, info->y, info->x + info->width, info->y + info->height};
-      monitor.primary = info->primary != 0;
-      monitor.width_mm = info->width_in_millimeters;
-      monitor.height_mm = info->height_in_millimeters;
-      monitors.push_back(monitor);
     }
-    std::free(reply);
+    silent_ = true;
+    return nullptr;
   }
-  xcb_disconnect(connection);
+
+  Clock::time_point deadline_;
+  xcb_connection_t *connection_ = nullptr;
+  int screen_ = 0;
+  bool silent_ = false;
+};
+
+std::vector<HMONITOR__> randr_monitors(XLink &link, xcb_window_t root) {
+  xcb_connection_t *connection = link.connection();
+  std::vector<HMONITOR__> monitors;
+  // Sending a RandR request needs the extension's opcode, which xcb would wait for
+  // without limit: fetch it ahead, and once a later reply is in, it is in too.
+  xcb_prefetch_extension_data(connection, &xcb_randr_id);
+  if (!link.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection).sequence))
+    return monitors;
+  const xcb_query_extension_reply_t *randr = xcb_get_extension_data(connection, &xcb_randr_id);
+  if (randr == nullptr || !randr->present) return monitors;
+
+  auto reply = link.reply<xcb_randr_get_monitors_reply_t>(
+      xcb_randr_get_monitors(connection, root, 1).sequence);
+  if (!reply) return monitors;
+  // Ask for every name first, then collect the answers: one round trip.
+  std::vector<unsigned int> names;
+  for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
+       xcb_randr_monitor_info_next(&it))
+    names.push_back(xcb_get_atom_name(connection, it.data->name).sequence);
+  size_t index = 0;
+  for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
+       xcb_randr_monitor_info_next(&it), ++index) {
+    const xcb_randr_monitor_info_t *info = it.data;
+    HMONITOR__ monitor;
+    if (auto name = link.reply<xcb_get_atom_name_reply_t>(names[index]))
+      monitor.name = device_name(xcb_get_atom_name_name(name.get()),
+                                 static_cast<size_t>(xcb_get_atom_name_name_length(name.get())));
+    monitor.area = {info->x, info->y, info->x + info->width, info->y + info->height};
+    monitor.primary = info->primary != 0;
+    monitor.width_mm = info->width_in_millimeters;
+    monitor.height_mm = info->height_in_millimeters;
+    monitors.push_back(monitor);
+  }
+  return monitors;
+}
+
+std::vector<HMONITOR__> read_monitors() {
+  const char *display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') return {};
+  XLink link(display);
+  if (link.connection() == nullptr) return {};
+  xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(link.connection()));
+  for (int i = 0; i < link.screen() && screens.rem; ++i) xcb_screen_next(&screens);
+  if (screens.rem == 0) return {};
+  std::vector<HMONITOR__> monitors = randr_monitors(link, screens.data->root);
+  if (link.silent()) return {};
   return monitors;
 }
 
