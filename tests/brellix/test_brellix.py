@@ -156,6 +156,12 @@ def test_names_are_whole_characters_and_each_keeps_its_own_sizes(xvfb):
         ("caf\u00e9", 103, 203, 13, 23), ("screen", 1920, 1080, 508, 286)]
 
 
+def test_without_randr_every_screen_is_a_monitor(start_xvfb):
+    start_xvfb("-extension", "RANDR", "-screen", "0", "1920x1080x24", "-screen", "1", "800x600x16",
+               "-dpi", "96")
+    assert brellix.get_monitors_info() == [("0", 1920, 1080, 508, 286), ("1", 800, 600, 212, 159)]
+
+
 def monitors_in_a_fresh_interpreter():
     """get_monitors_info() in a new interpreter, so that a call that never returns fails."""
     out, _ = run_fresh("try:\n    print(brellix.get_monitors_info())\n"

@@ -1,6 +1,6 @@
-// The Windows display functions over X11: RandR's active monitors, in the server's
-// order, through one X connection per enumeration. No display, or one that does not
-// answer in time, means no monitor.
+// The Windows display functions over X11: RandR's active monitors in the server's order,
+// or without them the core screens, through one X connection per enumeration. No display,
+// or one that does not answer in time, means no monitor.
 #include "../../platform.h"
 
 #include <xcb/randr.h>
@@ -233,6 +233,12 @@ std::vector<HMONITOR__> randr_monitors(XLink &link, xcb_window_t root) {
     return monitors;
   const xcb_query_extension_reply_t *randr = xcb_get_extension_data(connection, &xcb_randr_id);
   if (randr == nullptr || !randr->present) return monitors;
+  // Monitors came with RandR 1.5.
+  auto version = link.reply<xcb_randr_query_version_reply_t>(
+      xcb_randr_query_version(connection, 1, 5).sequence);
+  if (!version || version->major_version < 1 ||
+      (version->major_version == 1 && version->minor_version < 5))
+    return monitors;
 
   auto reply = link.reply<xcb_randr_get_monitors_reply_t>(
       xcb_randr_get_monitors(connection, root, 1).sequence);
@@ -259,16 +265,36 @@ std::vector<HMONITOR__> randr_monitors(XLink &link, xcb_window_t root) {
   return monitors;
 }
 
+// Without RandR monitors every core screen is one monitor, named by its number: an X
+// display always shows something, as a Windows desktop always has a monitor.
+std::vector<HMONITOR__> core_screens(const xcb_setup_t *setup, int default_screen) {
+  std::vector<HMONITOR__> monitors;
+  int number = 0;
+  for (auto it = xcb_setup_roots_iterator(setup); it.rem; xcb_screen_next(&it), ++number) {
+    const xcb_screen_t *screen = it.data;
+    HMONITOR__ monitor;
+    monitor.name = std::to_string(number);
+    monitor.area = {0, 0, screen->width_in_pixels, screen->height_in_pixels};
+    monitor.primary = number == default_screen;
+    monitor.width_mm = screen->width_in_millimeters;
+    monitor.height_mm = screen->height_in_millimeters;
+    monitors.push_back(monitor);
+  }
+  return monitors;
+}
+
 std::vector<HMONITOR__> read_monitors() {
   const char *display = std::getenv("DISPLAY");
   if (display == nullptr || *display == '\0') return {};
   XLink link(display);
   if (link.connection() == nullptr) return {};
-  xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(link.connection()));
+  const xcb_setup_t *setup = xcb_get_setup(link.connection());
+  xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
   for (int i = 0; i < link.screen() && screens.rem; ++i) xcb_screen_next(&screens);
   if (screens.rem == 0) return {};
   std::vector<HMONITOR__> monitors = randr_monitors(link, screens.data->root);
   if (link.silent()) return {};
+  if (monitors.empty()) monitors = core_screens(setup, link.screen());
   return monitors;
 }
 
