@@ -96,8 +96,11 @@ def first_sector(name):
 
 def signature(name, dev):
     entries = udev(dev)
-    if entries.get("ID_PART_TABLE_TYPE") == "dos" and entries.get("ID_PART_TABLE_UUID"):
+    table = entries.get("ID_PART_TABLE_TYPE", "").lower()
+    if table == "dos" and entries.get("ID_PART_TABLE_UUID"):
         return int(entries["ID_PART_TABLE_UUID"], 16)
+    if table not in ("", "dos"):  # GPT and the like: sector 0 is not read
+        return 0
     sector = first_sector(name)
     if sector and len(sector) >= 512 and sector[510:512] == b"\x55\xaa" and sector[450] != 0xEE:
         return struct.unpack_from("<I", sector, 440)[0]
