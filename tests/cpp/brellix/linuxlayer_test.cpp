@@ -251,6 +251,16 @@ TEST_F(SataMachine, SystemDiskLookupFollowsMountPartitionAndDisk) {
   EXPECT_EQ(r.signature, 0xCAFEF00Du);
 }
 
+// The NVMe disk, listed first, is unplugged before its partitions are read.
+TEST_F(SataMachine, ADiskGoneBeforeItsPartitionsAreReadIsGone) {
+  Provider p(tree.root());
+  EXPECT_EQ(p.query("SELECT * FROM Win32_DiskDrive", "DeviceID").size(), 3u);
+  std::filesystem::remove_all(tree.root() + "/sys/devices/pci0000:00/0000:00:1d.0");
+  Provider::Lookup r = p.system_disk();
+  EXPECT_EQ(r.result, 0) << r.error_text;
+  EXPECT_EQ(r.serial, "S3Z9NB0K123456");
+}
+
 TEST_F(SataMachine, WqlErrors) {
   Provider p(tree.root());
   const std::string invalid_query = "80041017", invalid_class = "80041010";
@@ -515,6 +525,9 @@ TEST(FabricatedMachine, RootWithAnAnonymousDeviceNumberIsFoundThroughItsSource) 
   std::filesystem::create_symlink("../dm-0", mapped.root() + "/dev/mapper/root");
   mapped.mount("0:40", "/", "btrfs", "/dev/mapper/root");
   mapped.mount("0:41", "/srv", "zfs", "tank/srv");
+  // A source that cannot be followed fails only the query that needs its mount.
+  std::filesystem::create_symlink("looped", mapped.root() + "/dev/looped");
+  mapped.mount("0:42", "/data", "btrfs", "/dev/looped");
   Provider q(mapped.root());
   r = q.system_disk();
   EXPECT_EQ(r.result, 0) << r.error_text;
@@ -523,6 +536,10 @@ TEST(FabricatedMachine, RootWithAnAnonymousDeviceNumberIsFoundThroughItsSource) 
                     "WHERE ResultClass=Win32_DiskPartition",
                     "DeviceID"),
             Strings{});
+  EXPECT_EQ(q.query("ASSOCIATORS OF {Win32_LogicalDisk.DeviceID='/data'} "
+                    "WHERE ResultClass=Win32_DiskPartition",
+                    "DeviceID"),
+            Strings{"80041001"});
 }
 
 // ---- This machine, cross-checked with what /proc and /sys say.

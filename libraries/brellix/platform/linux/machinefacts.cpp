@@ -287,17 +287,23 @@ const std::vector<MachineFacts::Mount> &MachineFacts::mounts() const {
         break;
       }
     // Some filesystems (btrfs) show an anonymous device number; the block device they
-    // sit on is then the one the mount source names.
+    // sit on is then the one the mount source names. A source that cannot be followed
+    // fails only a query that needs this mount.
+    bool unresolved = false;
     if (starts_with(dev, "0:") && starts_with(source, "/dev/")) {
-      const std::string node = canonical(path(unescape_mount(source).substr(1)));
-      std::string number;
-      if (!node.empty() &&
-          read_file(path("sys/class/block/" + fs::path(node).filename().string() + "/dev"), number,
-                    Need::IfPresent) &&
-          !trim(number).empty())
-        dev = trim(number);
+      try {
+        const std::string node = canonical(path(unescape_mount(source).substr(1)));
+        std::string number;
+        if (!node.empty() &&
+            read_file(path("sys/class/block/" + fs::path(node).filename().string() + "/dev"),
+                      number, Need::IfPresent) &&
+            !trim(number).empty())
+          dev = trim(number);
+      } catch (const Unreadable &) {
+        unresolved = true;
+      }
     }
-    result.push_back(Mount{unescape_mount(mount_point), dev, fs_type});
+    result.push_back(Mount{unescape_mount(mount_point), dev, fs_type, unresolved});
   }
   // A later mount on the same point hides the earlier one: keep each point's last line,
   // in the order of those lines.
@@ -346,7 +352,9 @@ std::vector<MachineFacts::Disk> MachineFacts::disks(bool with_partitions) const 
 
 void MachineFacts::read_partitions(Disk &disk, const std::set<std::string> &mounted) const {
   std::vector<std::pair<long, std::string>> parts;
-  for (const std::string &child : list_directory(disk.sys_dir, Need::Always)) {
+  // A disk that went away since the listing has no partitions; it keeps its place, so
+  // that disk indices stay those of the listing.
+  for (const std::string &child : list_directory(disk.sys_dir, Need::IfPresent)) {
     // Partitions are the subdirectories named after the disk (sda1, nvme0n1p1) that hold
     // a partition number.
     std::string number;
@@ -598,8 +606,11 @@ std::vector<Instance> MachineFacts::read_associators(const Instance &source,
 
   if (is(source, "Win32_LogicalDisk") && wanted("Win32_DiskPartition")) {
     std::string dev;
-    for (const auto &mount : mounts())
-      if (mount.mount_point == id->text) dev = mount.dev;
+    for (const auto &mount : mounts()) {
+      if (mount.mount_point != id->text) continue;
+      if (mount.unresolved) throw Unreadable();
+      dev = mount.dev;
+    }
     if (dev.empty() || starts_with(dev, "0:")) return result;  // not on a block device
     const std::vector<Disk> all = disks(true);
     std::vector<std::string> ids;

@@ -81,6 +81,7 @@ class MachineFacts {
     std::string mount_point;
     std::string dev;
     std::string fs_type;
+    bool unresolved;  // an anonymous device number whose source could not be followed
   };
 
   // These throw Unreadable (machinefacts.cpp), which the two queries above turn into
