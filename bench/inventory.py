@@ -154,9 +154,11 @@ def main():
 
     server = start_display()
     try:
-        xrandr = ["xrandr", "--listactivemonitors"]
-        report("get_monitors_info", best(brellix.get_monitors_info, 20),
-               best(lambda: subprocess.run(xrandr, capture_output=True, check=True), 5),
+        command = ["xrandr", "--listactivemonitors"]
+        xrandr = best(lambda: subprocess.run(command, capture_output=True, check=True), 5)
+        report("get_monitors_info, first call", first_call("brellix.get_monitors_info()"),
+               xrandr, "xrandr --listactivemonitors")
+        report("get_monitors_info", best(brellix.get_monitors_info, 20), xrandr,
                "xrandr --listactivemonitors")
     finally:
         if server is not None:

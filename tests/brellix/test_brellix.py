@@ -127,12 +127,23 @@ def test_monitors_in_the_servers_order(xvfb):
     assert monitors[0] == ("left", 960, 1080, 254, 286)
 
 
-def test_no_display_means_no_monitor(monkeypatch):
+def test_no_display_means_no_monitor(monkeypatch, xvfb):
     monkeypatch.delenv("DISPLAY", raising=False)
     with pytest.raises(RuntimeError) as raised:
         brellix.get_monitors_info()
     assert str(raised.value) == ""
-    monkeypatch.setenv("DISPLAY", ":65000")
+    for display in (":65000", xvfb + ".-1", xvfb + ".1"):  # no server, no such screen
+        monkeypatch.setenv("DISPLAY", display)
+        with pytest.raises(RuntimeError) as raised:
+            brellix.get_monitors_info()
+        assert str(raised.value) == ""
+
+
+def test_randr_without_an_active_monitor_means_no_monitor(xvfb):
+    # xrandr turns the output off, then fails to shrink the screen to nothing.
+    subprocess.run(["xrandr", "-d", xvfb, "--output", "screen", "--off"],
+                   stderr=subprocess.DEVNULL, timeout=30)
+    assert active_monitors(xvfb) == []
     with pytest.raises(RuntimeError) as raised:
         brellix.get_monitors_info()
     assert str(raised.value) == ""
@@ -162,21 +173,50 @@ def test_without_randr_every_screen_is_a_monitor(start_xvfb):
     assert brellix.get_monitors_info() == [("0", 1920, 1080, 508, 286), ("1", 800, 600, 212, 159)]
 
 
-def monitors_in_a_fresh_interpreter():
-    """get_monitors_info() in a new interpreter, so that a call that never returns fails."""
-    out, _ = run_fresh("try:\n    print(brellix.get_monitors_info())\n"
-                       "except RuntimeError as error:\n    print(repr(error))\n")
+CALLS = r"""
+def call():
+    try:
+        return brellix.get_monitors_info()
+    except RuntimeError as error:
+        return repr(error)
+def held():
+    links = []
+    for fd in os.listdir("/proc/self/fd"):
+        try:
+            links.append(os.readlink("/proc/self/fd/" + fd))
+        except OSError:
+            pass
+    return len(os.listdir("/proc/self/task")), sum(l.startswith("socket:") for l in links)
+before = held()
+answers = [call() for _ in range(%d)]
+grown = max(after - start for after, start in zip(held(), before))
+if %d:
+    os.kill(%d, signal.SIGCONT)
+    answers.append(call())
+print(answers, grown)
+"""
+
+
+def monitors_in_a_fresh_interpreter(calls=1, resume=0):
+    """get_monitors_info() `calls` times in a new interpreter, so that a call that never
+    returns fails, then once more after resuming process `resume`; returns the answers and
+    how many threads or sockets the calls left behind at most."""
+    out, _ = run_fresh("import os, signal\n" + CALLS % (calls, resume, resume))
     return out
 
 
 def test_a_stopped_server_is_no_display_and_serves_again_once_resumed(start_xvfb):
     _, server = start_xvfb()
     server.send_signal(signal.SIGSTOP)
-    try:
-        assert monitors_in_a_fresh_interpreter() == "RuntimeError('')\n"
-    finally:
-        server.send_signal(signal.SIGCONT)
-    assert brellix.get_monitors_info() == [("screen", 1920, 1080, 508, 286)]
+    assert monitors_in_a_fresh_interpreter(3, server.pid) == \
+        "[\"RuntimeError('')\", \"RuntimeError('')\", \"RuntimeError('')\", " \
+        "[('screen', 1920, 1080, 508, 286)]] 1\n"
+
+
+def test_an_authority_file_without_end_costs_one_stuck_attempt(xvfb, monkeypatch):
+    monkeypatch.setenv("XAUTHORITY", "/dev/zero")
+    assert monitors_in_a_fresh_interpreter(2) == \
+        "[\"RuntimeError('')\", \"RuntimeError('')\"] 1\n"
 
 
 # Accepts one client on the display number it prints, answers its connection setup (one
@@ -209,7 +249,7 @@ def test_a_server_silent_after_the_connection_is_no_display(monkeypatch):
         number = server.stdout.readline().strip()
         assert number, "the silent server did not start"
         monkeypatch.setenv("DISPLAY", ":" + number)
-        assert monitors_in_a_fresh_interpreter() == "RuntimeError('')\n"
+        assert monitors_in_a_fresh_interpreter() == "[\"RuntimeError('')\"] 0\n"
     finally:
         server.kill()
         server.wait(timeout=10)

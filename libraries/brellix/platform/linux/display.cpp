@@ -1,6 +1,7 @@
 // The Windows display functions over X11: RandR's active monitors in the server's order,
-// or without them the core screens, through one X connection per enumeration. No display,
-// or one that does not answer in time, means no monitor.
+// or without RandR 1.5 the core screens, through one X connection per process that each
+// enumeration asks anew. No display, or one that does not answer in time, means no
+// monitor.
 #include "../../platform.h"
 
 #include <xcb/randr.h>
@@ -19,9 +20,13 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <set>
 #include <string>
+#include <system_error>
 #include <thread>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 struct HMONITOR__ {
@@ -110,9 +115,9 @@ std::string device_name(const char *bytes, size_t size) {
 
 using Clock = std::chrono::steady_clock;
 
-// How long the X server has to take the connection and answer everything one
-// enumeration asks. The caller holds the interpreter lock meanwhile; a server that takes
-// longer (stopped, wedged) counts as no display.
+// How long the X server has to answer one enumeration, the connection included. The
+// caller holds the interpreter lock meanwhile; a server that takes longer (stopped,
+// wedged) counts as no display.
 constexpr std::chrono::seconds answer_time{3};
 
 struct FreeReply {
@@ -121,141 +126,183 @@ struct FreeReply {
 template <typename Reply>
 using XReply = std::unique_ptr<Reply, FreeReply>;
 
-// xcb_connect waits for the server's first answer without limit, so it runs on a helper
-// thread. A caller that stops waiting leaves the connection to the helper, which closes
-// it whenever xcb_connect returns.
-struct PendingConnection {
+// One connection attempt. xcb_connect waits for the server's first answer, and libXau
+// for its authority file, without limit, so it runs on a helper thread of its own.
+struct Attempt {
   std::mutex mutex;
   std::condition_variable finished;
   bool done = false;
-  bool abandoned = false;
-  xcb_connection_t *connection = nullptr;
+  std::string display;
+  xcb_connection_t *connection = nullptr;  // null when the connection failed
   int screen = 0;
 };
 
-xcb_connection_t *connect_until(const std::string &display, Clock::time_point deadline,
-                                int &screen) {
-  auto pending = std::make_shared<PendingConnection>();
+// The process's X connection, kept between enumerations, and what it learnt from the
+// server. One enumeration at a time talks to it.
+struct Link {
+  std::mutex mutex;
+  std::condition_variable turn_free;
+  bool in_turn = false;
+  // The one attempt under way, or finished and not yet taken: however many calls find
+  // the server silent, they wait for it instead of starting more.
+  std::shared_ptr<Attempt> attempt;
+  xcb_connection_t *connection = nullptr;
+  std::string display;
+  int screen = 0;
+  bool randr_checked = false;
+  bool randr_monitors = false;  // RandR 1.5 or later
+  std::unordered_map<xcb_atom_t, std::string> names;  // a server never renames an atom
+};
+
+// A forked child starts with a link of its own: the parent's connection and attempt
+// belong to the parent (its socket must not be shut down), and the parent's lock may
+// have been held by a thread the child does not have.
+alignas(Link) unsigned char link_storage[sizeof(Link)];
+
+Link &the_link() {
+  static Link *link = [] {
+    Link *made = new (link_storage) Link;
+    pthread_atfork(nullptr, nullptr, [] { new (link_storage) Link; });
+    return made;
+  }();
+  return *link;
+}
+
+// Holds the link for one enumeration; owned() is false when the caller's deadline came
+// first.
+class Turn {
+ public:
+  Turn(Link &link, Clock::time_point deadline) : link_(link) {
+    std::unique_lock<std::mutex> lock(link.mutex);
+    owned_ = link.turn_free.wait_until(lock, deadline, [&] { return !link.in_turn; });
+    if (owned_) link.in_turn = true;
+  }
+  ~Turn() {
+    if (!owned_) return;
+    std::lock_guard<std::mutex> lock(link_.mutex);
+    link_.in_turn = false;
+    link_.turn_free.notify_one();
+  }
+  Turn(const Turn &) = delete;
+  Turn &operator=(const Turn &) = delete;
+  bool owned() const { return owned_; }
+
+ private:
+  Link &link_;
+  bool owned_;
+};
+
+void forget_connection(Link &link) {
+  xcb_disconnect(link.connection);
+  link.connection = nullptr;
+  link.randr_checked = false;
+  link.names.clear();
+}
+
+bool start_attempt(Link &link, const std::string &display) {
+  auto attempt = std::make_shared<Attempt>();
+  attempt->display = display;
   // The helper takes no signals: they stay with the threads that handle them.
   sigset_t all, previous;
   sigfillset(&all);
   pthread_sigmask(SIG_SETMASK, &all, &previous);
+  bool started = true;
   try {
-    std::thread([pending, display] {
+    std::thread([attempt] {
       int screen = 0;
-      xcb_connection_t *connection = xcb_connect(display.c_str(), &screen);
-      std::lock_guard<std::mutex> lock(pending->mutex);
-      if (pending->abandoned) {
+      xcb_connection_t *connection = xcb_connect(attempt->display.c_str(), &screen);
+      if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
-        return;
+        connection = nullptr;
       }
-      pending->connection = connection;
-      pending->screen = screen;
-      pending->done = true;
-      pending->finished.notify_one();
+      std::lock_guard<std::mutex> lock(attempt->mutex);
+      attempt->connection = connection;
+      attempt->screen = screen;
+      attempt->done = true;
+      attempt->finished.notify_all();
     }).detach();
-  } catch (const std::exception &) {
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return nullptr;
+  } catch (const std::system_error &) {
+    started = false;
   }
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  std::unique_lock<std::mutex> lock(pending->mutex);
-  if (!pending->finished.wait_until(lock, deadline, [&] { return pending->done; })) {
-    pending->abandoned = true;
-    return nullptr;
-  }
-  screen = pending->screen;
-  return pending->connection;
+  if (started) link.attempt = std::move(attempt);
+  return started;
 }
 
-// One enumeration's X connection: every wait on the server ends at the same deadline.
-class XLink {
- public:
-  explicit XLink(const char *display) : deadline_(Clock::now() + answer_time) {
-    connection_ = connect_until(display, deadline_, screen_);
-    if (connection_ != nullptr && xcb_connection_has_error(connection_)) {
-      xcb_disconnect(connection_);
-      connection_ = nullptr;
+// Makes link.connection a connection to `display`, or returns false by `deadline`.
+bool connect_until(Link &link, const std::string &display, Clock::time_point deadline) {
+  for (;;) {
+    if (!link.attempt && !start_attempt(link, display)) return false;
+    std::shared_ptr<Attempt> attempt = link.attempt;
+    std::unique_lock<std::mutex> lock(attempt->mutex);
+    if (!attempt->finished.wait_until(lock, deadline, [&] { return attempt->done; }))
+      return false;
+    link.attempt.reset();
+    if (attempt->display == display) {
+      link.connection = attempt->connection;
+      link.display = display;
+      link.screen = attempt->screen;
+      return link.connection != nullptr;
     }
+    // Made for the display asked for before: try the one asked for now.
+    xcb_disconnect(attempt->connection);
   }
-  ~XLink() {
-    if (connection_ != nullptr) xcb_disconnect(connection_);
-  }
-  XLink(const XLink &) = delete;
-  XLink &operator=(const XLink &) = delete;
+}
 
-  xcb_connection_t *connection() const { return connection_; }
-  int screen() const { return screen_; }
-  // The server did not answer in time or the connection broke: nothing it said counts.
-  bool silent() const { return silent_; }
-
-  // The reply to a request, or null for an error reply or no answer (see silent()).
-  template <typename Reply>
-  XReply<Reply> reply(unsigned int sequence) {
-    return XReply<Reply>(static_cast<Reply *>(wait(sequence)));
-  }
-
- private:
-  void *wait(unsigned int sequence) {
-    if (silent_) return nullptr;
-    if (xcb_flush(connection_) > 0) {
-      for (;;) {
-        void *reply = nullptr;
-        xcb_generic_error_t *error = nullptr;
-        if (xcb_poll_for_reply(connection_, sequence, &reply, &error)) {
-          std::free(error);
-          if (reply == nullptr && xcb_connection_has_error(connection_)) break;
-          return reply;
-        }
-        auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline_ - Clock::now());
-        if (left.count() <= 0 || xcb_connection_has_error(connection_)) break;
-        pollfd socket = {xcb_get_file_descriptor(connection_), POLLIN, 0};
-        if (poll(&socket, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
+// The reply to a request, or null for an error reply; `answered` turns false when the
+// server did not answer by `deadline` or the connection broke.
+template <typename Reply>
+XReply<Reply> reply_until(xcb_connection_t *connection, unsigned int sequence,
+                          Clock::time_point deadline, bool &answered) {
+  if (!answered) return nullptr;
+  if (xcb_flush(connection) > 0) {
+    for (;;) {
+      void *reply = nullptr;
+      xcb_generic_error_t *error = nullptr;
+      if (xcb_poll_for_reply(connection, sequence, &reply, &error)) {
+        std::free(error);
+        if (reply == nullptr && xcb_connection_has_error(connection)) break;
+        return XReply<Reply>(static_cast<Reply *>(reply));
       }
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+      if (left.count() <= 0 || xcb_connection_has_error(connection)) break;
+      pollfd socket = {xcb_get_file_descriptor(connection), POLLIN, 0};
+      if (poll(&socket, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) break;
     }
-    silent_ = true;
-    return nullptr;
   }
+  answered = false;
+  return nullptr;
+}
 
-  Clock::time_point deadline_;
-  xcb_connection_t *connection_ = nullptr;
-  int screen_ = 0;
-  bool silent_ = false;
-};
-
-std::vector<HMONITOR__> randr_monitors(XLink &link, xcb_window_t root) {
-  xcb_connection_t *connection = link.connection();
+// The monitors of the GetMonitors request `sequence`.
+std::vector<HMONITOR__> randr_monitors(Link &link, unsigned int sequence,
+                                       Clock::time_point deadline, bool &answered) {
+  xcb_connection_t *connection = link.connection;
   std::vector<HMONITOR__> monitors;
-  // Sending a RandR request needs the extension's opcode, which xcb would wait for
-  // without limit: fetch it ahead, and once a later reply is in, it is in too.
-  xcb_prefetch_extension_data(connection, &xcb_randr_id);
-  if (!link.reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection).sequence))
-    return monitors;
-  const xcb_query_extension_reply_t *randr = xcb_get_extension_data(connection, &xcb_randr_id);
-  if (randr == nullptr || !randr->present) return monitors;
-  // Monitors came with RandR 1.5.
-  auto version = link.reply<xcb_randr_query_version_reply_t>(
-      xcb_randr_query_version(connection, 1, 5).sequence);
-  if (!version || version->major_version < 1 ||
-      (version->major_version == 1 && version->minor_version < 5))
-    return monitors;
-
-  auto reply = link.reply<xcb_randr_get_monitors_reply_t>(
-      xcb_randr_get_monitors(connection, root, 1).sequence);
+  auto reply = reply_until<xcb_randr_get_monitors_reply_t>(connection, sequence, deadline,
+                                                           answered);
   if (!reply) return monitors;
-  // Ask for every name first, then collect the answers: one round trip.
-  std::vector<unsigned int> names;
+  // Names not seen before are asked for together: one round trip.
+  if (link.names.size() > 1024) link.names.clear();
+  std::vector<std::pair<xcb_atom_t, unsigned int>> asked;
   for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
        xcb_randr_monitor_info_next(&it))
-    names.push_back(xcb_get_atom_name(connection, it.data->name).sequence);
-  size_t index = 0;
+    if (link.names.count(it.data->name) == 0)
+      asked.emplace_back(it.data->name, xcb_get_atom_name(connection, it.data->name).sequence);
+  for (const auto &request : asked) {
+    auto name = reply_until<xcb_get_atom_name_reply_t>(connection, request.second, deadline,
+                                                       answered);
+    if (!answered) return {};
+    link.names[request.first] =
+        name ? device_name(xcb_get_atom_name_name(name.get()),
+                           static_cast<size_t>(xcb_get_atom_name_name_length(name.get())))
+             : std::string();
+  }
   for (auto it = xcb_randr_get_monitors_monitors_iterator(reply.get()); it.rem;
-       xcb_randr_monitor_info_next(&it), ++index) {
+       xcb_randr_monitor_info_next(&it)) {
     const xcb_randr_monitor_info_t *info = it.data;
     HMONITOR__ monitor;
-    if (auto name = link.reply<xcb_get_atom_name_reply_t>(names[index]))
-      monitor.name = device_name(xcb_get_atom_name_name(name.get()),
-                                 static_cast<size_t>(xcb_get_atom_name_name_length(name.get())));
+    monitor.name = link.names[info->name];
     monitor.area = {info->x, info->y, info->x + info->width, info->y + info->height};
     monitor.primary = info->primary != 0;
     monitor.width_mm = info->width_in_millimeters;
@@ -283,36 +330,108 @@ std::vector<HMONITOR__> core_screens(const xcb_setup_t *setup, int default_scree
   return monitors;
 }
 
-std::vector<HMONITOR__> read_monitors() {
-  const char *display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == '\0') return {};
-  XLink link(display);
-  if (link.connection() == nullptr) return {};
-  const xcb_setup_t *setup = xcb_get_setup(link.connection());
+// The monitors shown on link.connection now; false when the server did not answer in
+// time or the connection broke.
+bool ask_monitors(Link &link, Clock::time_point deadline, std::vector<HMONITOR__> &monitors) {
+  monitors.clear();
+  const xcb_setup_t *setup = xcb_get_setup(link.connection);
+  // libxcb takes any screen number the display names, even a negative one.
+  if (link.screen < 0 || link.screen >= xcb_setup_roots_length(setup)) return true;
   xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
-  for (int i = 0; i < link.screen() && screens.rem; ++i) xcb_screen_next(&screens);
-  if (screens.rem == 0) return {};
-  std::vector<HMONITOR__> monitors = randr_monitors(link, screens.data->root);
-  if (link.silent()) return {};
-  if (monitors.empty()) monitors = core_screens(setup, link.screen());
-  return monitors;
+  for (int i = 0; i < link.screen; ++i) xcb_screen_next(&screens);
+  xcb_connection_t *connection = link.connection;
+  const xcb_window_t root = screens.data->root;
+  bool answered = true;
+  unsigned int request = 0;
+  if (!link.randr_checked) {
+    // Whether the server has RandR 1.5's monitors is asked once per connection. Sending
+    // a RandR request needs the extension's opcode, which xcb would wait for without
+    // limit: it is fetched ahead, and once a later reply is in, it is in too.
+    xcb_prefetch_extension_data(connection, &xcb_randr_id);
+    reply_until<xcb_get_input_focus_reply_t>(connection, xcb_get_input_focus(connection).sequence,
+                                             deadline, answered);
+    if (!answered) return false;
+    const xcb_query_extension_reply_t *randr = xcb_get_extension_data(connection, &xcb_randr_id);
+    link.randr_monitors = false;
+    if (randr != nullptr && randr->present) {
+      // The monitors are asked for along with the version; an older server refuses them.
+      unsigned int version_request = xcb_randr_query_version(connection, 1, 5).sequence;
+      request = xcb_randr_get_monitors(connection, root, 1).sequence;
+      auto version = reply_until<xcb_randr_query_version_reply_t>(connection, version_request,
+                                                                  deadline, answered);
+      if (!answered) return false;
+      link.randr_monitors =
+          version && (version->major_version > 1 ||
+                      (version->major_version == 1 && version->minor_version >= 5));
+      if (!link.randr_monitors) xcb_discard_reply(connection, request);
+    }
+    link.randr_checked = true;
+  } else if (link.randr_monitors) {
+    request = xcb_randr_get_monitors(connection, root, 1).sequence;
+  }
+  if (link.randr_monitors) {
+    monitors = randr_monitors(link, request, deadline, answered);
+    return answered;
+  }
+  // The setup a connection began with goes stale once a screen is resized: the next
+  // enumeration connects anew.
+  monitors = core_screens(setup, link.screen);
+  forget_connection(link);
+  return true;
+}
+
+std::vector<HMONITOR__> read_monitors() {
+  const char *variable = std::getenv("DISPLAY");
+  if (variable == nullptr || *variable == '\0') return {};
+  const std::string display = variable;
+  const Clock::time_point deadline = Clock::now() + answer_time;
+  Link &link = the_link();
+  Turn turn(link, deadline);
+  if (!turn.owned()) return {};
+  std::vector<HMONITOR__> monitors;
+  try {
+    if (link.connection != nullptr && link.display != display) forget_connection(link);
+    // A kept connection may have outlived its server: one more try on a new one.
+    for (bool kept = link.connection != nullptr;; kept = false) {
+      if (link.connection == nullptr && !connect_until(link, display, deadline)) return {};
+      if (ask_monitors(link, deadline, monitors)) return monitors;
+      forget_connection(link);
+      if (!kept || Clock::now() >= deadline) return {};
+    }
+  } catch (...) {
+    // Replies may be left unread: the connection is not to be trusted any more.
+    forget_connection(link);
+    throw;
+  }
 }
 
 }  // namespace
 
+// Nothing is thrown out of these functions: they fail as Windows' do, with FALSE or null.
 BOOL EnumDisplayMonitors(HDC, LPCRECT, MONITORENUMPROC callback, LPARAM data) {
   if (callback == nullptr) return FALSE;
-  std::vector<HMONITOR__> monitors = read_monitors();
-  const std::vector<HMONITOR__> *outer = current_monitors;
-  const HMONITOR__ *outer_monitor = current_monitor;
-  current_monitors = &monitors;
-  for (auto &monitor : monitors) {
-    current_monitor = &monitor;
-    RECT area = monitor.area;
-    if (!callback(&monitor, nullptr, &area, data)) break;
+  // Restores the enumeration around this one, also when the callback throws.
+  struct Visit {
+    const std::vector<HMONITOR__> *outer = current_monitors;
+    const HMONITOR__ *outer_monitor = current_monitor;
+    ~Visit() {
+      current_monitors = outer;
+      current_monitor = outer_monitor;
+    }
+  };
+  try {
+    std::vector<HMONITOR__> monitors = read_monitors();
+    Visit visit;
+    current_monitors = &monitors;
+    for (auto &monitor : monitors) {
+      current_monitor = &monitor;
+      RECT area = monitor.area;
+      if (!callback(&monitor, nullptr, &area, data)) break;
+    }
+  } catch (...) {
+    errno = ENOMEM;
+    return FALSE;
   }
-  current_monitors = outer;
-  current_monitor = outer_monitor;
   return TRUE;
 }
 
@@ -336,29 +455,34 @@ BOOL GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info) {
 
 HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR, const DEVMODEA *) {
   if (driver == nullptr || std::strcmp(driver, "DISPLAY") != 0 || device == nullptr) return nullptr;
-  const HMONITOR__ *found = nullptr;
-  std::vector<HMONITOR__> fresh;
-  if (current_monitor != nullptr && current_monitor->name == device) {
-    found = current_monitor;
-  } else {
-    const std::vector<HMONITOR__> *monitors = current_monitors;
-    if (monitors == nullptr) {
-      fresh = read_monitors();
-      monitors = &fresh;
-    }
-    for (const auto &monitor : *monitors) {
-      if (monitor.name == device) {
-        found = &monitor;
-        break;
+  try {
+    const HMONITOR__ *found = nullptr;
+    std::vector<HMONITOR__> fresh;
+    if (current_monitor != nullptr && current_monitor->name == device) {
+      found = current_monitor;
+    } else {
+      const std::vector<HMONITOR__> *monitors = current_monitors;
+      if (monitors == nullptr) {
+        fresh = read_monitors();
+        monitors = &fresh;
+      }
+      for (const auto &monitor : *monitors) {
+        if (monitor.name == device) {
+          found = &monitor;
+          break;
+        }
       }
     }
+    if (found == nullptr) return nullptr;
+    auto hdc = std::make_unique<HDC__>(HDC__{
+        static_cast<uint32_t>(found->area.right - found->area.left),
+        static_cast<uint32_t>(found->area.bottom - found->area.top), found->width_mm,
+        found->height_mm});
+    live_contexts.insert(hdc.get());
+    return hdc.release();
+  } catch (...) {
+    return nullptr;
   }
-  if (found == nullptr) return nullptr;
-  HDC hdc = new HDC__{static_cast<uint32_t>(found->area.right - found->area.left),
-                      static_cast<uint32_t>(found->area.bottom - found->area.top),
-                      found->width_mm, found->height_mm};
-  live_contexts.insert(hdc);
-  return hdc;
 }
 
 int GetDeviceCaps(HDC hdc, int index) {
