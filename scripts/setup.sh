@@ -3,19 +3,24 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
-packages=(python3-dev python3-pyqt5 python3-pyqt5.sip pyqt5-dev sip-tools qtbase5-dev
-  qtbase5-private-dev python3-pytest python3-pytestqt cmake g++ make libgtest-dev xvfb xauth
-  x11-xserver-utils libxcb1-dev libxcb-randr0-dev)
+# Building the two modules and running the examples (Xvfb gives brellix its monitors).
+module_packages=(python3-dev python3-pyqt5 python3-pyqt5.sip sip-tools qtbase5-dev
+  qtbase5-private-dev cmake g++ make libxcb1-dev libxcb-randr0-dev xvfb)
+# On top of those, for the tests: GoogleTest, pytest and pytest-qt, xrandr and the rest of
+# what scripts/test has always installed, and the Windows build (packages.extra).
+test_packages=(pyqt5-dev python3-pytest python3-pytestqt libgtest-dev xauth x11-xserver-utils)
 if [ -f "$root/scripts/packages.extra" ]; then
   mapfile -t extra < <(grep -v '^\s*#' "$root/scripts/packages.extra" | grep .)
-  packages+=("${extra[@]}")
+  test_packages+=("${extra[@]}")
 fi
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+# install_missing PACKAGE...
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
   if [ "$(id -u)" -ne 0 ]; then
     echo "Missing packages; run as root:" >&2
     echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
@@ -24,7 +29,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+}
 
-cmake -S "$root" -B "$build" -DPython3_EXECUTABLE=/usr/bin/python3 >/dev/null
-cmake --build "$build" -j "$(nproc)"
+# configure_and_build [--target TARGET...]: every target unless some are named.
+configure_and_build() {
+  cmake -S "$root" -B "$build" -DPython3_EXECUTABLE=/usr/bin/python3 >/dev/null
+  cmake --build "$build" -j "$(nproc)" "$@"
+}
