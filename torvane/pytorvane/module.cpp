@@ -6,13 +6,10 @@
 #include "stringpool.h"
 #include "uservalues.h"
 
-#include <cstdio>
-
 const sipAPIDef *bindingApi = nullptr;
 MetaObjectFunc qtcoreQtMetaobject = nullptr;
 MetaCallFunc qtcoreQtMetacall = nullptr;
 MetaCastFunc qtcoreQtMetacast = nullptr;
-IsPyMethodFunc sipIsPyMethod = nullptr;
 
 #define TORVANE_TYPE_NAME(id, name) {name},
 sipImportedTypeDef qtCoreTypes[] = {TORVANE_QTCORE_TYPES(TORVANE_TYPE_NAME){nullptr}};
@@ -75,37 +72,6 @@ static PyObject *failImport(PyObject *module, const char *message)
     return nullptr;
 }
 
-// A runtime before 12.8 takes pySelf by value, read before it holds the interpreter lock.
-static PyObject *isPyMethodByValue(sip_gilstate_t *gil, char *flag, sipSimpleWrapper **pySelf,
-                                   const char *abstractClass, const char *name)
-{
-    return bindingApi->api_is_py_method(gil, flag, *pySelf, abstractClass, name);
-}
-
-// The runtime publishes no version of its own, but names its minor version when it refuses a
-// module that asks for a newer one, before it touches anything else. 0 when it cannot tell.
-static unsigned runtimeApiMinor()
-{
-    static sipExportedModuleDef probe = {};
-    probe.em_name = bindingModuleDef.em_name;
-    probe.em_strings = bindingModuleDef.em_strings;
-    unsigned major = 0, minor = 0;
-    if (bindingApi->api_export_module(&probe, SIP_API_MAJOR_NR, 0xffff, nullptr) < 0) {
-        PyObject *type, *value, *traceback;
-        PyErr_Fetch(&type, &value, &traceback);
-        PyObject *text = value ? PyObject_Str(value) : nullptr;
-        const char *utf8 = text ? PyUnicode_AsUTF8(text) : nullptr;
-        if (!utf8 || std::sscanf(utf8, "the sip module implements API v%*u.0 to v%u.%u", &major, &minor) != 2
-            || major != SIP_API_MAJOR_NR)
-            minor = 0;
-        Py_XDECREF(text);
-        Py_XDECREF(type);
-        Py_XDECREF(value);
-        Py_XDECREF(traceback);
-    }
-    return minor;
-}
-
 PyMODINIT_FUNC PyInit_pytorvane()
 {
     PyObject *module = PyModule_Create2(&pytorvane_module, 1013);
@@ -138,7 +104,7 @@ PyMODINIT_FUNC PyInit_pytorvane()
     registerFrom(nullValueFromVariant);
     registerTo(nullValueToVariant);
 
-    sipIsPyMethod = runtimeApiMinor() >= 8 ? bindingApi->api_is_py_method_12_8 : isPyMethodByValue;
+    // 12.7 has every entry the binding calls, so any 12.x runtime from 12.7 on takes us.
     if (bindingApi->api_export_module(&bindingModuleDef, 12, 7, nullptr) < 0)
         return failImport(module, nullptr);
 

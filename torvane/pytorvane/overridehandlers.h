@@ -10,6 +10,8 @@
 //    method reference afterwards and do not check for Python errors: the handler has released
 //    both through the runtime, and any failure has gone to the error handler. On failure a
 //    function handler returns its default (false, 0, null, or a default-constructed value).
+//    A lock state of the caller's own, taken before sipIsPyMethod, is released only after the
+//    handler has returned (routeToPython in pythonroute.h).
 #pragma once
 
 #include "sipapi.h"

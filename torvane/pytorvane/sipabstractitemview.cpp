@@ -2,6 +2,7 @@
 
 #include "importedtypes.h"
 #include "module.h"
+#include "pythonroute.h"
 
 
 namespace {
@@ -30,39 +31,23 @@ static_assert(flagsAreAPermutation(), "each routed virtual needs its own flag");
 
 }  // namespace
 
-// The common path of a routed virtual. The flag is tested here first, so a virtual that the
-// Python class lacks costs one byte test and never touches the interpreter lock.
-template <typename Fallback, typename Call>
-static inline auto route(char &flag, sipSimpleWrapper *const &pySelf, const char *abstractClass,
-                         const char *name, Fallback &&fallback, Call &&call)
-{
-    if (!flag) {
-        sip_gilstate_t gil;
-        // The runtime only reads pySelf, under the lock.
-        if (PyObject *method = sipIsPyMethod(&gil, &flag, const_cast<sipSimpleWrapper **>(&pySelf),
-                                             abstractClass, name))
-            return call(gil, method);
-    }
-    return fallback();
-}
-
 #define TORVANE_DEFINE_ROUTED(R, name, params, args, cv, flag, handler, impl)                      \
     R sipAbstractItemView::name params cv                                                          \
     {                                                                                              \
-        return route(                                                                              \
+        return routeToPython(                                                                      \
             pyOverrideFlags[flag], pySelf, nullptr, #name, [&]() -> R { return impl::name args; }, \
-            [&](sip_gilstate_t gil, PyObject *method) -> R {                                       \
-                return handler(gil, pyqt5VirtErrorHandler, pySelf, method TORVANE_MORE args); \
+            [&](sip_gilstate_t gil, sipSimpleWrapper *self, PyObject *method) -> R {               \
+                return handler(gil, pyqt5VirtErrorHandler, self, method TORVANE_MORE args);        \
             });                                                                                    \
     }
 
 #define TORVANE_DEFINE_PURE(R, name, params, args, cv, flag, handler, value)                       \
     R sipAbstractItemView::name params cv                                                          \
     {                                                                                              \
-        return route(                                                                              \
+        return routeToPython(                                                                      \
             pyOverrideFlags[flag], pySelf, "AbstractItemView", #name, [&]() -> R { return value; }, \
-            [&](sip_gilstate_t gil, PyObject *method) -> R {                                       \
-                return handler(gil, pyqt5VirtErrorHandler, pySelf, method TORVANE_MORE args); \
+            [&](sip_gilstate_t gil, sipSimpleWrapper *self, PyObject *method) -> R {               \
+                return handler(gil, pyqt5VirtErrorHandler, self, method TORVANE_MORE args);        \
             });                                                                                    \
     }
 

@@ -30,9 +30,3 @@ extern const sipAPIDef *bindingApi;
 #define sipAddException bindingApi->api_add_exception
 #define sipGetPyObject bindingApi->api_get_pyobject
 
-// sipIsPyMethod taking the address of pySelf, so the runtime reads it under the interpreter
-// lock: a wrapper dropped on another thread meanwhile is then seen as gone, not used freed.
-// Start-up picks the runtime's own entry where it has one (12.8 on).
-using IsPyMethodFunc = PyObject *(*)(sip_gilstate_t *gil, char *flag, sipSimpleWrapper **pySelf,
-                                     const char *abstractClass, const char *name);
-extern IsPyMethodFunc sipIsPyMethod;

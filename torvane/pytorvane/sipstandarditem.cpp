@@ -2,6 +2,7 @@
 
 #include "importedtypes.h"
 #include "overridehandlers.h"
+#include "pythonroute.h"
 
 #include <utility>
 
@@ -15,17 +16,16 @@ sipStandardItem::~sipStandardItem()
     sipInstanceDestroyedEx(&pySelf);
 }
 
-// Call the Python reimplementation through its handler if there is one, else the fallback.
-// The runtime answers without the interpreter lock once a slot is marked or pySelf is null.
+// The Python reimplementation through its handler if there is one, else the fallback.
 template <typename Handler, typename Fallback, typename... Args>
 auto sipStandardItem::route(Slot slot, const char *name, Handler handler, Fallback fallback,
                             Args &&...args) const
 {
-    sip_gilstate_t gil;
-    if (PyObject *method = sipIsPyMethod(&gil, const_cast<char *>(&pyOverrideFlags[slot]),
-                                         const_cast<sipSimpleWrapper **>(&pySelf), nullptr, name))
-        return handler(gil, pyqt5VirtErrorHandler, pySelf, method, std::forward<Args>(args)...);
-    return fallback();
+    return routeToPython(
+        const_cast<char &>(pyOverrideFlags[slot]), pySelf, nullptr, name, fallback,
+        [&](sip_gilstate_t gil, sipSimpleWrapper *self, PyObject *method) {
+            return handler(gil, pyqt5VirtErrorHandler, self, method, std::forward<Args>(args)...);
+        });
 }
 
 QVariant sipStandardItem::data(int role) const

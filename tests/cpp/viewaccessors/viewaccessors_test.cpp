@@ -8,11 +8,7 @@
 
 #include <gtest/gtest.h>
 
-// A stand-in for the sip runtime: no Python object ever reimplements anything.
-static PyObject *noPythonMethod(sip_gilstate_t *, char *, sipSimpleWrapper **, const char *, const char *)
-{
-    return nullptr;
-}
+// A stand-in for the sip runtime without an interpreter: every virtual stays native.
 static void instanceDestroyed(sipSimpleWrapper **self) { *self = nullptr; }
 static PyInterpreterState *noInterpreter() { return nullptr; }
 
@@ -27,7 +23,6 @@ const sipAPIDef *bindingApi = &standInApi;
 MetaObjectFunc qtcoreQtMetaobject = nullptr;
 MetaCallFunc qtcoreQtMetacall = nullptr;
 MetaCastFunc qtcoreQtMetacast = nullptr;
-IsPyMethodFunc sipIsPyMethod = noPythonMethod;
 sipImportedTypeDef qtCoreTypes[qtCoreTypeCount + 1] = {};
 sipImportedTypeDef qtGuiTypes[qtGuiTypeCount + 1] = {};
 sipImportedTypeDef qtWidgetsTypes[qtWidgetsTypeCount + 1] = {};
