@@ -1,5 +1,7 @@
 import os
 import signal
+import socket
+import struct
 import subprocess
 import sys
 import threading
@@ -8,6 +10,7 @@ import pytest
 
 import brellix
 import machine
+from conftest import SCREEN as SCREEN_ARGUMENTS
 
 DOCS = {
     "get_hardware_metrics":
@@ -173,7 +176,8 @@ def test_without_randr_every_screen_is_a_monitor(start_xvfb):
     assert brellix.get_monitors_info() == [("0", 1920, 1080, 508, 286), ("1", 800, 600, 212, 159)]
 
 
-CALLS = r"""
+PRELUDE = r"""
+import os, signal, sys
 def call():
     try:
         return brellix.get_monitors_info()
@@ -187,36 +191,135 @@ def held():
         except OSError:
             pass
     return len(os.listdir("/proc/self/task")), sum(l.startswith("socket:") for l in links)
-before = held()
-answers = [call() for _ in range(%d)]
-grown = max(after - start for after, start in zip(held(), before))
-if %d:
-    os.kill(%d, signal.SIGCONT)
-    answers.append(call())
-print(answers, grown)
+def step():
+    print("step", flush=True)
+    sys.stdin.readline()
 """
 
 
-def monitors_in_a_fresh_interpreter(calls=1, resume=0):
-    """get_monitors_info() `calls` times in a new interpreter, so that a call that never
-    returns fails, then once more after resuming process `resume`; returns the answers and
-    how many threads or sockets the calls left behind at most."""
-    out, _ = run_fresh("import os, signal\n" + CALLS % (calls, resume, resume))
-    return out
+def in_a_fresh_interpreter(code, *between):
+    """Runs `code` in a new interpreter, so that a call that never returns fails; at each
+    step() there, runs the next of `between` here. Returns what the code printed."""
+    process = subprocess.Popen([sys.executable, "-c", "import brellix\n" + PRELUDE + code],
+                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    printed = ""
+    for action in between:
+        for line in process.stdout:
+            if line == "step\n":
+                break
+            printed += line
+        action()
+        process.stdin.write("\n")
+        process.stdin.flush()
+    out, _ = process.communicate(timeout=60)
+    assert process.returncode == 0
+    return printed + out
 
 
-def test_a_stopped_server_is_no_display_and_serves_again_once_resumed(start_xvfb):
-    _, server = start_xvfb()
+SCREEN = "[('screen', 1920, 1080, 508, 286)]"
+
+
+def test_a_stopped_server_holds_nothing_and_neither_another_display_nor_its_cure_waits(
+        start_xvfb):
+    stopped, server = start_xvfb()
+    other, _ = start_xvfb()
     server.send_signal(signal.SIGSTOP)
-    assert monitors_in_a_fresh_interpreter(3, server.pid) == \
-        "[\"RuntimeError('')\", \"RuntimeError('')\", \"RuntimeError('')\", " \
-        "[('screen', 1920, 1080, 508, 286)]] 1\n"
+    assert in_a_fresh_interpreter(
+        "before = held()\n"
+        "os.environ['DISPLAY'] = %r\n"
+        "answers = [call(), call()]\n"
+        "print(answers, held() == before)\n"
+        "os.environ['DISPLAY'] = %r\n"
+        "print(call())\n"
+        "os.environ['DISPLAY'] = %r\n"
+        "step()\n"
+        "print(call())\n" % (stopped, other, stopped),
+        lambda: server.send_signal(signal.SIGCONT)) == \
+        "[\"RuntimeError('')\", \"RuntimeError('')\"] True\n%s\n%s\n" % (SCREEN, SCREEN)
 
 
-def test_an_authority_file_without_end_costs_one_stuck_attempt(xvfb, monkeypatch):
+def test_a_server_killed_after_a_silent_call_and_started_again_answers_next(start_xvfb):
+    display, server = start_xvfb()
+    server.send_signal(signal.SIGSTOP)
+
+    def restart():
+        server.kill()
+        server.wait(timeout=10)
+        start_xvfb(display, *SCREEN_ARGUMENTS)
+
+    assert in_a_fresh_interpreter("print(call())\nstep()\nprint(call())\n", restart) == \
+        "RuntimeError('')\n%s\n" % SCREEN
+
+
+def test_the_authority_file_is_read_anew_and_an_endless_one_holds_nothing(
+        start_xvfb, tmp_path, monkeypatch):
+    # A cookie for this host under any display number, as the server and a client see it.
+    host = socket.gethostname().encode()
+    cookie = bytes(range(16))
+    entry = b"".join(struct.pack(">H", len(field)) + field
+                     for field in (host, b"", b"MIT-MAGIC-COOKIE-1", cookie))
+    (tmp_path / ".Xauthority").write_bytes(struct.pack(">H", 256) + entry)
+    start_xvfb("-auth", str(tmp_path / ".Xauthority"), *SCREEN_ARGUMENTS)
+    monkeypatch.setenv("HOME", str(tmp_path))
     monkeypatch.setenv("XAUTHORITY", "/dev/zero")
-    assert monitors_in_a_fresh_interpreter(2) == \
-        "[\"RuntimeError('')\", \"RuntimeError('')\"] 1\n"
+    assert in_a_fresh_interpreter(
+        "before = held()\n"
+        "answers = [call(), call()]\n"
+        "threads, sockets = held()\n"
+        "del os.environ['XAUTHORITY']\n"
+        "answers.append(call())\n"
+        "print(answers, (threads, sockets) == before, held() == (before[0], before[1] + 1))\n") == \
+        "[\"RuntimeError('')\", \"RuntimeError('')\", %s] True True\n" % SCREEN
+
+
+def test_a_forked_child_holds_no_x_socket_and_connects_on_its_own(xvfb):
+    assert in_a_fresh_interpreter(
+        "sockets = held()[1]\n"
+        "first = call()\n"
+        "child = os.fork()\n"
+        "if child == 0:\n"
+        "    print('child', held()[1] - sockets, call() == first, flush=True)\n"
+        "    os._exit(0)\n"
+        "os.waitpid(child, 0)\n"
+        "print('parent', held()[1] - sockets, call() == first)\n") == \
+        "child 0 True\nparent 1 True\n"
+
+
+# Changes the keymap `times` times through a connection of its own: the server tells every
+# client of each change.
+FLOOD = r"""
+import socket, struct, threading
+def flood(times):
+    x = socket.socket(socket.AF_UNIX)
+    x.connect("\0/tmp/.X11-unix/X" + os.environ["DISPLAY"][1:])
+    x.sendall(struct.pack("<BxHHHH2x", 0x6C, 11, 0, 0, 0))
+    setup = x.recv(8)
+    setup += x.recv(struct.unpack("<H", setup[6:8])[0] * 4, socket.MSG_WAITALL)
+    change = struct.pack("<BBHBB2xI", 100, 1, 3, setup[34], 1, 0x61)
+    def read_to_the_reply():
+        unit = bytearray(32)
+        while x.recv_into(unit, 32, socket.MSG_WAITALL) and unit[0] != 1:
+            pass
+    reader = threading.Thread(target=read_to_the_reply)
+    reader.start()
+    x.sendall(change * times + struct.pack("<BxH", 43, 1))
+    reader.join()
+    x.close()
+def rss():
+    with open("/proc/self/status") as status:
+        return next(int(l.split()[1]) for l in status if l.startswith("VmRSS"))
+"""
+
+
+def test_events_the_kept_connection_never_asked_for_do_not_pile_up(xvfb):
+    assert in_a_fresh_interpreter(
+        FLOOD +
+        "call(); flood(50000); call()\n"
+        "start = rss()\n"
+        "for _ in range(3):\n"
+        "    flood(50000)\n"
+        "    answer = call()\n"
+        "print(answer, rss() - start < 1024)\n") == "%s True\n" % SCREEN
 
 
 # Accepts one client on the display number it prints, answers its connection setup (one
@@ -249,7 +352,7 @@ def test_a_server_silent_after_the_connection_is_no_display(monkeypatch):
         number = server.stdout.readline().strip()
         assert number, "the silent server did not start"
         monkeypatch.setenv("DISPLAY", ":" + number)
-        assert monitors_in_a_fresh_interpreter() == "[\"RuntimeError('')\"] 0\n"
+        assert in_a_fresh_interpreter("print(call(), held()[1])\n") == "RuntimeError('') 0\n"
     finally:
         server.kill()
         server.wait(timeout=10)
