@@ -31,8 +31,12 @@ install_missing() {
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-# configure_and_build [--target TARGET...]: every target unless some are named.
+# configure_and_build ON|OFF [--target TARGET...]: with or without the tests; every target
+# unless some are named.
 configure_and_build() {
-  cmake -S "$root" -B "$build" -DPython3_EXECUTABLE=/usr/bin/python3 >/dev/null
+  local tests=$1
+  shift
+  cmake -S "$root" -B "$build" -DPython3_EXECUTABLE=/usr/bin/python3 -DBUILD_TESTING="$tests" \
+    >/dev/null
   cmake --build "$build" -j "$(nproc)" "$@"
 }

@@ -123,7 +123,10 @@ def root_disk():
                         root_dev = "%d:%d" % (os.major(rdev), os.minor(rdev))
                 except OSError:
                     pass
-    if root_dev is None or root_dev.startswith("0:"):
+    if root_dev is None:  # a chroot whose root is not a mount point: the root's own device
+        st_dev = os.stat("/").st_dev
+        root_dev = "%d:%d" % (os.major(st_dev), os.minor(st_dev))
+    if root_dev.startswith("0:"):
         return None
     block = os.path.realpath("/sys/dev/block/" + root_dev)
     if os.path.exists(block + "/partition"):

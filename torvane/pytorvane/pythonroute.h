@@ -19,6 +19,19 @@ private:
     PyGILState_STATE state_;
 };
 
+// Whether the interpreter is shutting down. 3.6 keeps the finalizing thread in a variable,
+// 3.7 to 3.12 ask a private function, 3.13 a public one that replaced it.
+inline bool interpreterFinalizing()
+{
+#if PY_VERSION_HEX >= 0x030D0000
+    return Py_IsFinalizing();
+#elif PY_VERSION_HEX >= 0x03070000
+    return _Py_IsFinalizing();
+#else
+    return _Py_Finalizing != nullptr;
+#endif
+}
+
 }  // namespace pythonroute
 
 // flag is the virtual's byte, which the runtime sets once it finds no reimplementation: a set
@@ -35,7 +48,7 @@ inline auto routeToPython(char &flag, sipSimpleWrapper *const &pySelf, const cha
 {
     // Native code may still run once the interpreter is gone, or while it is finalizing, when
     // another thread would wait on the lock for ever.
-    if (!flag && sipGetInterpreter() && !_Py_IsFinalizing()) {
+    if (!flag && sipGetInterpreter() && !pythonroute::interpreterFinalizing()) {
         pythonroute::Lock lock;
         sipSimpleWrapper *self = pySelf;
         sip_gilstate_t gil;

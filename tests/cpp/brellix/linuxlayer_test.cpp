@@ -105,8 +105,9 @@ TEST(LinuxCom, SystemStringsAndVariants) {
 
 class Provider {
  public:
-  explicit Provider(const std::string &root) {
-    locator_ = brellix_linux::create_locator(root);
+  // A tree's root lies on `root_device`, or on none.
+  explicit Provider(const std::string &root, const std::string &root_device = "") {
+    locator_ = brellix_linux::create_locator(root, root_device);
     BSTR name = SysAllocString(L"ROOT\\CIMV2");
     EXPECT_EQ(locator_->ConnectServer(name, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
                                       &services_),
@@ -249,6 +250,12 @@ TEST_F(SataMachine, SystemDiskLookupFollowsMountPartitionAndDisk) {
   EXPECT_EQ(r.result, 0) << r.error_text;
   EXPECT_EQ(r.serial, "S3Z9NB0K123456");
   EXPECT_EQ(r.signature, 0xCAFEF00Du);
+
+  // A chroot whose root is not a mount point: no line mounts /, the root's device tells.
+  tree.write("proc/self/mountinfo", "21 26 0:20 / /proc rw - proc proc rw\n");
+  r = Provider(tree.root(), "8:2").system_disk();
+  EXPECT_EQ(r.result, 0) << r.error_text;
+  EXPECT_EQ(r.serial, "S3Z9NB0K123456");
 }
 
 // The NVMe disk, listed first, is unplugged before its partitions are read.
@@ -528,6 +535,7 @@ TEST(FabricatedMachine, RootWithAnAnonymousDeviceNumberIsFoundThroughItsSource) 
   // A source that cannot be followed fails only the query that needs its mount.
   std::filesystem::create_symlink("looped", mapped.root() + "/dev/looped");
   mapped.mount("0:42", "/data", "btrfs", "/dev/looped");
+  mapped.add_disk("sdb", "pci0000:00/0000:00:17.0/ata2/host1/target1:0:0/1:0:0:0", 8, 16);
   Provider q(mapped.root());
   r = q.system_disk();
   EXPECT_EQ(r.result, 0) << r.error_text;
@@ -540,6 +548,8 @@ TEST(FabricatedMachine, RootWithAnAnonymousDeviceNumberIsFoundThroughItsSource) 
                     "WHERE ResultClass=Win32_DiskPartition",
                     "DeviceID"),
             Strings{"80041001"});
+  // /data may be sdb's whole-disk filesystem: the partition list is not known.
+  EXPECT_EQ(q.query("SELECT * FROM Win32_DiskPartition", "DeviceID"), Strings{"80041001"});
 }
 
 // ---- This machine, cross-checked with what /proc and /sys say.
@@ -604,6 +614,10 @@ TEST(ThisMachine, ConnectionAnswersFromProcAndSys) {
         dev = std::to_string(major(node.st_rdev)) + ":" + std::to_string(minor(node.st_rdev));
       if (point == "/") root_dev = dev;
     }
+    // No line mounts / in a chroot whose root is not a mount point: the root's own device.
+    struct stat root;
+    if (root_dev.empty() && stat("/", &root) == 0)
+      root_dev = std::to_string(major(root.st_dev)) + ":" + std::to_string(minor(root.st_dev));
     std::string block = "/sys/dev/block/" + root_dev;
     std::ifstream is_partition(block + "/partition");
     if (root_dev.rfind("0:", 0) == 0) {

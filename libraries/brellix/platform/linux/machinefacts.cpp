@@ -10,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -205,7 +206,8 @@ const Value *Instance::find(const std::string &name) const {
   return nullptr;
 }
 
-MachineFacts::MachineFacts(std::string root) : root_(std::move(root)) {
+MachineFacts::MachineFacts(std::string root, std::optional<std::string> root_device)
+    : root_(std::move(root)), root_device_(std::move(root_device)) {
   while (root_.size() > 1 && root_.back() == '/') root_.pop_back();
 }
 
@@ -222,10 +224,39 @@ std::string MachineFacts::path(const std::string &relative) const {
 HRESULT MachineFacts::instances(const ClassSchema &cls, std::vector<Instance> &out) const {
   try {
     out = read_instances(cls);
+    if (in_doubt(cls)) return WBEM_E_FAILED;
   } catch (const Unreadable &) {
     return WBEM_E_FAILED;
   }
   return WBEM_S_NO_ERROR;
+}
+
+HRESULT MachineFacts::instance(const ClassSchema &cls, const std::string &key,
+                               Instance &out) const {
+  try {
+    for (const Instance &candidate : read_instances(cls)) {
+      const Value *id = candidate.find(cls.key);
+      if (id && id->kind == Value::String && equal_ignoring_case(id->text, key)) {
+        out = candidate;
+        return WBEM_S_NO_ERROR;
+      }
+    }
+    return in_doubt(cls) ? WBEM_E_FAILED : WBEM_E_NOT_FOUND;
+  } catch (const Unreadable &) {
+    return WBEM_E_FAILED;
+  }
+}
+
+bool MachineFacts::in_doubt(const ClassSchema &cls) const {
+  // A mount whose device is unknown may be a filesystem on any disk not yet known to
+  // hold one, whose implicit partition the list would then lack.
+  if (!equal_ignoring_case(cls.name, "Win32_DiskPartition")) return false;
+  const auto &all = mounts();
+  if (std::none_of(all.begin(), all.end(), [](const Mount &m) { return m.unresolved; }))
+    return false;
+  for (const Disk &disk : disks(true))
+    if (disk.partitions.empty() && !disk.whole_disk_filesystem) return true;
+  return false;
 }
 
 HRESULT MachineFacts::associators(const Instance &source, const ClassSchema *result,
@@ -312,6 +343,16 @@ const std::vector<MachineFacts::Mount> &MachineFacts::mounts() const {
   for (auto it = result.rbegin(); it != result.rend(); ++it)
     if (seen.insert(it->mount_point).second) visible.push_back(std::move(*it));
   std::reverse(visible.begin(), visible.end());
+  // Inside a chroot whose root is not a mount point, no line is the mount of /: the
+  // filesystem that holds the root directory is. Its type is not known.
+  if (!seen.count("/")) {
+    std::string dev;
+    struct stat status;
+    if (root_device_) dev = *root_device_;
+    else if (::stat(root_.c_str(), &status) == 0)
+      dev = std::to_string(major(status.st_dev)) + ":" + std::to_string(minor(status.st_dev));
+    if (!dev.empty()) visible.insert(visible.begin(), Mount{"/", dev, "", false});
+  }
   mounts_ = std::move(visible);
   return *mounts_;
 }
@@ -588,7 +629,7 @@ std::vector<Instance> MachineFacts::logical_disks() const {
     instance.class_name = "Win32_LogicalDisk";
     instance.properties = {
         {"DeviceID", Value::string(mount.mount_point)},
-        {"FileSystem", Value::string(mount.fs_type)},
+        {"FileSystem", mount.fs_type.empty() ? Value::null() : Value::string(mount.fs_type)},
     };
     result.push_back(std::move(instance));
   }

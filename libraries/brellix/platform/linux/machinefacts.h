@@ -56,14 +56,20 @@ bool equal_ignoring_case(const std::string &a, const std::string &b);
 // as it is then, and all the queries of a call see the same machine.
 class MachineFacts {
  public:
-  explicit MachineFacts(std::string root);
+  // `root_device` ("major:minor", empty for none) is the device of the filesystem that
+  // holds root; without it, root itself is asked. A fabricated tree cannot choose the
+  // device number its directory reports, hence the parameter.
+  explicit MachineFacts(std::string root, std::optional<std::string> root_device = std::nullopt);
 
   // The classes known here; null when there is no such class.
   static const ClassSchema *schema(const std::string &class_name);
 
-  // Every instance of a known class, in a stable order. Both queries answer
-  // WBEM_E_FAILED when a file or directory the answer depends on cannot be read.
+  // Every instance of a known class, in a stable order. These queries answer
+  // WBEM_E_FAILED when a file or directory the answer depends on cannot be read, or a
+  // mount it depends on cannot be followed.
   HRESULT instances(const ClassSchema &cls, std::vector<Instance> &out) const;
+  // The instance whose key is `key` (in any case); WBEM_E_NOT_FOUND when there is none.
+  HRESULT instance(const ClassSchema &cls, const std::string &key, Instance &out) const;
 
   // The instances of `result` (or of every class, when null) associated with `source`.
   HRESULT associators(const Instance &source, const ClassSchema *result,
@@ -89,6 +95,8 @@ class MachineFacts {
   std::vector<Instance> read_instances(const ClassSchema &cls) const;
   std::vector<Instance> read_associators(const Instance &source, const ClassSchema *result) const;
 
+  // Whether the class's list may lack an instance that cannot be read.
+  bool in_doubt(const ClassSchema &cls) const;
   std::string path(const std::string &relative) const;
   // The disks with their names and device numbers; `with_partitions` also reads their
   // partitions, which only the partition queries need.
@@ -109,6 +117,7 @@ class MachineFacts {
   std::vector<Instance> logical_disks() const;
 
   std::string root_;
+  std::optional<std::string> root_device_;
   mutable std::optional<std::vector<Disk>> disks_;
   mutable bool partitions_read_ = false;
   mutable std::optional<std::vector<Mount>> mounts_;

@@ -133,7 +133,8 @@ class Services : public ComObject<IWbemServices, IID_IWbemServices> {
 
 class Locator : public ComObject<IWbemLocator, IID_IWbemLocator> {
  public:
-  explicit Locator(std::string root) : root_(std::move(root)) {}
+  Locator(std::string root, std::optional<std::string> root_device)
+      : root_(std::move(root)), root_device_(std::move(root_device)) {}
 
   HRESULT STDMETHODCALLTYPE ConnectServer(const BSTR resource, const BSTR, const BSTR,
                                           const BSTR, LONG, const BSTR, IWbemContext *,
@@ -148,20 +149,22 @@ class Locator : public ComObject<IWbemLocator, IID_IWbemLocator> {
       if (name.rfind("\\\\.\\", 0) == 0) name = name.substr(4);
       // ROOT\CIMV2 is the only namespace there is here.
       if (!equal_ignoring_case(name, "ROOT\\CIMV2")) return WBEM_E_INVALID_NAMESPACE;
-      *services = new Services(std::make_shared<MachineFacts>(root_));
+      *services = new Services(std::make_shared<MachineFacts>(root_, root_device_));
       return WBEM_S_NO_ERROR;
     });
   }
 
  private:
   std::string root_;
+  std::optional<std::string> root_device_;
 };
 
 }  // namespace
 
-IWbemLocator *create_locator(const std::string &root) {
+IWbemLocator *create_locator(const std::string &root,
+                             const std::optional<std::string> &root_device) {
   try {
-    return new Locator(root);
+    return new Locator(root, root_device);
   } catch (const std::bad_alloc &) {
     return nullptr;
   }

@@ -199,15 +199,10 @@ HRESULT run_associators(const MachineFacts &facts, Parser &parser, std::vector<I
     if (result_class == nullptr) return WBEM_E_INVALID_CLASS;
   }
 
-  std::vector<Instance> all;
-  HRESULT read = facts.instances(*cls, all);
-  if (FAILED(read)) return read;
-  for (const auto &instance : all) {
-    const Value *id = instance.find(key);
-    if (id && id->kind == Value::String && equal_ignoring_case(id->text, value.text))
-      return facts.associators(instance, result_class, out);
-  }
-  return WBEM_E_NOT_FOUND;
+  Instance source;
+  HRESULT found = facts.instance(*cls, value.text, source);
+  if (FAILED(found)) return found;
+  return facts.associators(source, result_class, out);
 }
 
 }  // namespace
