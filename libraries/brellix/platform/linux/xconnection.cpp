@@ -265,7 +265,8 @@ int connect_tcp(const DisplayName &name, Clock::time_point deadline) {
   if (host.empty() || host == "localhost") hosts = {"::1", "127.0.0.1"};
   for (const std::string &each : hosts) {
     addrinfo numeric = hints;
-    numeric.ai_flags |= AI_NUMERICHOST;
+    // A literal address needs no check of the configured ones (a netlink round trip).
+    numeric.ai_flags = (numeric.ai_flags | AI_NUMERICHOST) & ~AI_ADDRCONFIG;
     addrinfo *found = nullptr;
     Addresses addresses;
     if (getaddrinfo(each.c_str(), service.c_str(), &numeric, &found) == 0) addresses.reset(found);

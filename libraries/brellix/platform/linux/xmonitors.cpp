@@ -112,9 +112,11 @@ XReply<Reply> reply_by(xcb_connection_t *connection, unsigned int sequence,
 }
 
 // Every client gets events it never asked for (MappingNotify on each keymap change), and
-// libxcb keeps them queued until read: they are dropped once the replies are in.
+// libxcb keeps those it read on the way to a reply until they are asked for: they are
+// dropped once the replies are in. What is still unread waits in the socket for the next
+// enumeration, which drops it in turn.
 void drop_events(xcb_connection_t *connection) {
-  while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) std::free(event);
+  while (xcb_generic_event_t *event = xcb_poll_for_queued_event(connection)) std::free(event);
 }
 
 // The monitors of the GetMonitors request `sequence`.
