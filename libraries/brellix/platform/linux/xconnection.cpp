@@ -3,9 +3,9 @@
 // xcb_connect waits without limit in two places: libXau reading the authority file
 // (/dev/zero or a FIFO never ends) and the read of the server's setup reply (a stopped
 // server never answers). So the socket and the authority are ours: the display name is
-// parsed and the socket opened as libxcb does it, the authority read only from a regular
-// file of bounded size, and just the setup exchange runs on a helper thread, which a
-// shutdown() of our own descriptor ends at the deadline.
+// parsed and the socket opened as libxcb does it, and the authority read only from a
+// regular file of bounded size. libxcb's setup exchange runs on the calling thread,
+// watched by a thread that ends it with a shutdown() of our own descriptor at the deadline.
 #include "xconnection.h"
 
 #include <arpa/inet.h>
@@ -414,58 +414,62 @@ bool find_authority(int fd, int number, Authority &found) {
   return false;
 }
 
-// ---- The setup exchange, on a helper.
+// ---- The setup exchange, watched.
 
-// libxcb is given a duplicate of `fd` and closes it itself; the shutdown() at the deadline
-// goes to `fd`, which stays open until the helper has been joined, so the two never race.
-xcb_connection_t *set_up(int fd, const Authority *authority, Clock::time_point deadline) {
+// libxcb's setup waits for the server's answer without limit. It runs on the calling
+// thread while a watchdog waits for the deadline and then shuts down `fd`, which ends
+// libxcb's wait at once. libxcb is given a duplicate and closes it itself; `fd` stays open
+// until the watchdog has been joined, so the shutdown never races with that close.
+xcb_connection_t *set_up(int fd, int number, Clock::time_point deadline) {
   int given = make_held([&] { return fcntl(fd, F_DUPFD_CLOEXEC, 0); });
   if (given < 0) return nullptr;
-  xcb_auth_info_t info = {};
-  if (authority != nullptr) {
-    info.namelen = static_cast<int>(authority->name.size());
-    info.name = const_cast<char *>(authority->name.data());
-    info.datalen = static_cast<int>(authority->data.size());
-    info.data = const_cast<char *>(authority->data.data());
-  }
   std::mutex mutex;
   std::condition_variable finished;
-  bool done = false;
-  xcb_connection_t *made = nullptr;
-  std::thread helper;
-  // The helper takes no signals: they stay with the threads that handle them.
+  bool done = false, fired = false;
+  std::thread watchdog;
+  // The watchdog takes no signals: they stay with the threads that handle them.
   sigset_t all, previous;
   sigfillset(&all);
   pthread_sigmask(SIG_SETMASK, &all, &previous);
   try {
-    helper = std::thread([&] {
-      xcb_connection_t *connection = xcb_connect_to_fd(given, authority ? &info : nullptr);
-      std::lock_guard<std::mutex> lock(mutex);
-      made = connection;
-      done = true;
-      finished.notify_one();
+    watchdog = std::thread([&] {
+      std::unique_lock<std::mutex> lock(mutex);
+      if (!finished.wait_until(lock, deadline, [&] { return done; })) {
+        fired = true;
+        shutdown(fd, SHUT_RDWR);
+      }
     });
   } catch (const std::system_error &) {
   }
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-  if (!helper.joinable()) {
+  if (!watchdog.joinable()) {
     close_held(given);
     return nullptr;
   }
-  bool in_time;
-  {
-    std::unique_lock<std::mutex> lock(mutex);
-    in_time = finished.wait_until(lock, deadline, [&] { return done; });
+  // Read while the watchdog starts.
+  Authority authority;
+  xcb_auth_info_t info = {};
+  bool authorized = find_authority(fd, number, authority);
+  if (authorized) {
+    info.namelen = static_cast<int>(authority.name.size());
+    info.name = authority.name.data();
+    info.datalen = static_cast<int>(authority.data.size());
+    info.data = authority.data.data();
   }
-  if (!in_time) shutdown(fd, SHUT_RDWR);
-  helper.join();
+  xcb_connection_t *made = xcb_connect_to_fd(given, authorized ? &info : nullptr);
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    done = true;
+  }
+  finished.notify_one();
+  watchdog.join();
   if (xcb_connection_has_error(made)) {
     // libxcb has closed `given` already.
     std::lock_guard<std::mutex> lock(held_mutex);
     let_go(given);
     return nullptr;
   }
-  if (!in_time) {
+  if (fired) {
     disconnect_display(made);
     return nullptr;
   }
@@ -480,9 +484,7 @@ xcb_connection_t *connect_display(const std::string &display, int &screen,
   if (!parse_display(display.c_str(), name)) return nullptr;
   int fd = open_display(name, deadline);
   if (fd < 0) return nullptr;
-  Authority authority;
-  bool authorized = find_authority(fd, name.number, authority);
-  xcb_connection_t *connection = set_up(fd, authorized ? &authority : nullptr, deadline);
+  xcb_connection_t *connection = set_up(fd, name.number, deadline);
   close_held(fd);
   screen = name.screen;
   return connection;
