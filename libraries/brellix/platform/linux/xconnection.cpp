@@ -456,7 +456,20 @@ xcb_connection_t *set_up(int fd, int number, Clock::time_point deadline) {
     info.datalen = static_cast<int>(authority.data.size());
     info.data = authority.data.data();
   }
+  // A write to the socket once the watchdog has shut it down raises SIGPIPE on this
+  // thread, which a host need not ignore: it is held back and dropped.
+  sigset_t pipe, before;
+  sigemptyset(&pipe);
+  sigaddset(&pipe, SIGPIPE);
+  pthread_sigmask(SIG_BLOCK, &pipe, &before);
   xcb_connection_t *made = xcb_connect_to_fd(given, authorized ? &info : nullptr);
+  if (!sigismember(&before, SIGPIPE)) {
+    sigset_t pending;
+    const timespec now = {0, 0};
+    if (sigpending(&pending) == 0 && sigismember(&pending, SIGPIPE))
+      sigtimedwait(&pipe, nullptr, &now);
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  }
   {
     std::lock_guard<std::mutex> lock(mutex);
     done = true;
