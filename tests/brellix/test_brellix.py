@@ -203,15 +203,20 @@ def in_a_fresh_interpreter(code, *between):
     process = subprocess.Popen([sys.executable, "-c", "import brellix\n" + PRELUDE + code],
                                stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
     printed = ""
-    for action in between:
-        for line in process.stdout:
-            if line == "step\n":
-                break
-            printed += line
-        action()
-        process.stdin.write("\n")
-        process.stdin.flush()
-    out, _ = process.communicate(timeout=60)
+    killer = threading.Timer(60, process.kill)  # a call that hangs fails the test
+    killer.start()
+    try:
+        for action in between:
+            for line in process.stdout:
+                if line == "step\n":
+                    break
+                printed += line
+            action()
+            process.stdin.write("\n")
+            process.stdin.flush()
+        out, _ = process.communicate()
+    finally:
+        killer.cancel()
     assert process.returncode == 0
     return printed + out
 

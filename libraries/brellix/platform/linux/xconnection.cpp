@@ -30,8 +30,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
