@@ -110,17 +110,7 @@ bool parse_display(const char *name, DisplayName &parsed) {
 // ---- The socket.
 
 bool connected_by(int fd, Clock::time_point deadline) {
-  for (;;) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) {
-      errno = ETIMEDOUT;
-      return false;
-    }
-    pollfd socket = {fd, POLLOUT, 0};
-    int ready = poll(&socket, 1, static_cast<int>(left.count()));
-    if (ready < 0 && errno != EINTR) return false;
-    if (ready > 0) break;
-  }
+  if (!ready_by(fd, POLLOUT, deadline)) return false;
   int error = 0;
   socklen_t size = sizeof error;
   if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) != 0) return false;
@@ -261,8 +251,9 @@ int connect_tcp(const DisplayName &name, Clock::time_point deadline) {
   const std::string service = std::to_string(static_cast<unsigned short>(6000 + name.number));
   // The local machine's addresses are known without a lookup (which could wait on a
   // resolver for a name the hosts file lacks).
-  std::vector<std::string> hosts = {host};
-  if (host.empty() || host == "localhost") hosts = {"::1", "127.0.0.1"};
+  const bool local = host.empty() || host == "localhost";
+  const std::vector<std::string> hosts =
+      local ? std::vector<std::string>{"::1", "127.0.0.1"} : std::vector<std::string>{host};
   for (const std::string &each : hosts) {
     addrinfo numeric = hints;
     // A literal address needs no check of the configured ones (a netlink round trip).
@@ -270,7 +261,7 @@ int connect_tcp(const DisplayName &name, Clock::time_point deadline) {
     addrinfo *found = nullptr;
     Addresses addresses;
     if (getaddrinfo(each.c_str(), service.c_str(), &numeric, &found) == 0) addresses.reset(found);
-    else if (!(hints.ai_flags & AI_NUMERICHOST) && hosts.size() == 1)
+    else if (!local && !(hints.ai_flags & AI_NUMERICHOST))
       addresses = look_up(each, service, hints, deadline);
     for (addrinfo *address = addresses.get(); address != nullptr; address = address->ai_next) {
       int fd = connect_socket(address->ai_family, address->ai_addr, address->ai_addrlen, deadline);
@@ -490,6 +481,20 @@ xcb_connection_t *set_up(int fd, int number, Clock::time_point deadline) {
 }
 
 }  // namespace
+
+bool ready_by(int fd, short events, Clock::time_point deadline) {
+  for (;;) {
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) {
+      errno = ETIMEDOUT;
+      return false;
+    }
+    pollfd socket = {fd, events, 0};
+    int ready = poll(&socket, 1, static_cast<int>(left.count()));
+    if (ready > 0) return true;
+    if (ready < 0 && errno != EINTR) return false;
+  }
+}
 
 xcb_connection_t *connect_display(const std::string &display, int &screen,
                                   Clock::time_point deadline) {

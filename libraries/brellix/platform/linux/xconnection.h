@@ -16,6 +16,10 @@ using Clock = std::chrono::steady_clock;
 xcb_connection_t *connect_display(const std::string &display, int &screen,
                                   Clock::time_point deadline);
 
+// Waits until `fd` is ready for poll() `events`; false once the deadline has passed or
+// poll() fails.
+bool ready_by(int fd, short events, Clock::time_point deadline);
+
 // Ends a connection that connect_display made.
 void disconnect_display(xcb_connection_t *connection);
 

@@ -11,7 +11,6 @@
 #include <poll.h>
 #include <pthread.h>
 
-#include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
 #include <memory>
@@ -104,10 +103,9 @@ XReply<Reply> reply_by(xcb_connection_t *connection, unsigned int sequence,
       if (reply == nullptr && xcb_connection_has_error(connection)) throw NoAnswer();
       return XReply<Reply>(static_cast<Reply *>(reply));
     }
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0 || xcb_connection_has_error(connection)) throw NoAnswer();
-    pollfd socket = {xcb_get_file_descriptor(connection), POLLIN, 0};
-    if (poll(&socket, 1, static_cast<int>(left.count())) < 0 && errno != EINTR) throw NoAnswer();
+    if (xcb_connection_has_error(connection) ||
+        !ready_by(xcb_get_file_descriptor(connection), POLLIN, deadline))
+      throw NoAnswer();
   }
 }
 
